@@ -1,0 +1,32 @@
+#pragma once
+// Whole-file reads and atomic whole-file writes, with the system's own error texts.
+#include <string>
+#include <string_view>
+
+namespace lantervo::platform {
+
+struct FileResult {
+  bool ok = true;
+  int code = 0;         // the native error number (errno or GetLastError)
+  std::string message;  // the system's text for it, e.g. "Access is denied" / "Permission denied"
+};
+
+bool FileExists(const std::string& path);
+// Reads the whole file. Others may read but not write it meanwhile (on Windows).
+FileResult ReadWholeFile(const std::string& path, std::string& contents);
+
+enum class WriteStage { Create, Write, Replace };
+struct WriteResult : FileResult {
+  WriteStage stage = WriteStage::Create;
+};
+// Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over
+// `path`. On failure the old file is untouched and no temporary file is left behind.
+WriteResult WriteFileAtomically(const std::string& path, std::string_view data);
+
+bool RemoveFile(const std::string& path);
+// Creates the folder and every missing folder above it.
+FileResult CreateFolders(const std::string& path);
+// The system's text for a native error number.
+std::string SystemErrorText(int code);
+
+}  // namespace lantervo::platform

@@ -1,0 +1,53 @@
+# Shared by scripts/test and scripts/run.
+
+BUILD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgmock-dev libgtest-dev
+  libbenchmark-dev libicu-dev libxml2-dev libcurl4-openssl-dev gettext
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
+
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq >/dev/null
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/lantervo-apt.log 2>&1 ||
+    { tail -20 /tmp/lantervo-apt.log; return 1; }
+}
+
+build_preset() {  # $1: preset, $2: label
+  echo "== $2: building"
+  if [ ! -f "build/$1/build.ninja" ]; then
+    cmake --preset "$1" >"/tmp/lantervo-configure-$1.log" 2>&1 ||
+      { tail -30 "/tmp/lantervo-configure-$1.log"; return 1; }
+  fi
+  cmake --build "build/$1" >"/tmp/lantervo-build-$1.log" 2>&1 ||
+    { grep -E 'error|Error' -A5 "/tmp/lantervo-build-$1.log" | head -80; return 1; }
+}
+
+# Some virtual machines run no 32-bit Linux programs, and 32-bit wine is one.
+can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+run_fuzzers() {  # $1: seconds per target
+  echo "== fuzzing each parser for $1 s"
+  build_preset fuzz "Fuzz targets" || { failed=$((failed + 1)); return; }
+  local target corpus log
+  for target in build/fuzz/fuzz/*_fuzz; do
+    [ -x "$target" ] || continue
+    corpus=$(mktemp -d /tmp/lantervo-corpus.XXXXXX)
+    seeds="fuzz/corpus/$(basename "$target" _fuzz)"
+    log="build/fuzz/$(basename "$target").log"
+    if "$target" -max_total_time="$1" -rss_limit_mb=2048 -print_final_stats=1 "$corpus" ${seeds:+$([ -d "$seeds" ] && echo "$seeds")} >"$log" 2>&1; then
+      passed=$((passed + 1))
+      echo "   $(basename "$target"): $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no crash"
+    else
+      failed=$((failed + 1))
+      echo "   $(basename "$target"): FAILED"; tail -30 "$log"
+    fi
+    rm -rf "$corpus"
+  done
+}
