@@ -62,7 +62,11 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   };
   mode_t mode = 0666;
   struct stat st;
-  if (stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  if (stat(path.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+    // A list the user may not write stays as it is, as truncating it in place would.
+    if (access(path.c_str(), W_OK) != 0) return fail(WriteStage::Create, errno);
+  }
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return fail(WriteStage::Create, errno);
   size_t done = 0;

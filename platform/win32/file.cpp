@@ -67,6 +67,10 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
     result.message = SystemErrorText(static_cast<int>(code));
     return result;
   };
+  // A read-only target stays as it is, as truncating it in place would.
+  const DWORD attrs = GetFileAttributesW(target.c_str());
+  if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+    return fail(WriteStage::Create, ERROR_ACCESS_DENIED);
   HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return fail(WriteStage::Create, GetLastError());
   size_t done = 0;
