@@ -1,10 +1,56 @@
 #include "core/server_table.h"
 
+#include <ext/pb_ds/assoc_container.hpp>
+#include <ext/pb_ds/tree_policy.hpp>
+
 #include <algorithm>
 
 #include "core/error.h"
 
 namespace lantervo {
+
+// Rows ordered by Name, equal names by the order in which they took their place. An order-
+// statistics tree keeps inserts, deletes and positional access logarithmic, so a list of many
+// thousand servers never costs quadratic time to build.
+struct RowOrder {
+  const ServerTable* table;
+  bool operator()(const Row* a, const Row* b) const {
+    const int c = table->NameCompare(*a, *b);
+    return c != 0 ? c < 0 : a->placed < b->placed;
+  }
+};
+
+class RowStore {
+ public:
+  explicit RowStore(const ServerTable* table) : tree_(RowOrder{table}) {}
+  ~RowStore() { Clear(); }
+  int Size() const { return static_cast<int>(tree_.size()); }
+  Row& At(int index) const { return **tree_.find_by_order(static_cast<size_t>(index)); }
+  int Insert(std::unique_ptr<Row> row) {
+    Row* raw = row.release();
+    tree_.insert(raw);
+    return static_cast<int>(tree_.order_of_key(raw));
+  }
+  std::unique_ptr<Row> Erase(int index) {
+    auto it = tree_.find_by_order(static_cast<size_t>(index));
+    std::unique_ptr<Row> row(*it);
+    tree_.erase(it);
+    return row;
+  }
+  void Clear() {
+    for (Row* row : tree_) delete row;
+    tree_.clear();
+  }
+  template <typename F>
+  void ForEach(F&& f) const {
+    for (const Row* row : tree_) f(row);
+  }
+
+ private:
+  __gnu_pbds::tree<Row*, __gnu_pbds::null_type, RowOrder, __gnu_pbds::rb_tree_tag,
+                   __gnu_pbds::tree_order_statistics_node_update>
+      tree_;
+};
 
 namespace {
 
@@ -34,7 +80,36 @@ const std::vector<FieldDef>& ServerTable::RecordFields() {
 }
 
 ServerTable::ServerTable(const platform::CodePage& codePage, const platform::Collator& collator)
-    : codePage_(codePage), collator_(collator) {}
+    : codePage_(codePage), collator_(collator), rows_(std::make_unique<RowStore>(this)) {}
+
+ServerTable::~ServerTable() = default;
+
+ServerTable::ServerTable(ServerTable&& other) noexcept
+    : FileName(std::move(other.FileName)),
+      codePage_(other.codePage_),
+      collator_(other.collator_),
+      rows_(std::make_unique<RowStore>(this)) {
+  // The row order refers to its table, so rows are moved over one by one.
+  fields_ = std::move(other.fields_);
+  nameField_ = other.nameField_;
+  open_ = other.open_;
+  changed_ = other.changed_;
+  atEnd_ = other.atEnd_;
+  current_ = other.current_;
+  mode_ = other.mode_;
+  pending_ = std::move(other.pending_);
+  modified_ = other.modified_;
+  nextEntry_ = other.nextEntry_;
+  nextPlaced_ = other.nextPlaced_;
+  AfterInsert = std::move(other.AfterInsert);
+  AfterDelete = std::move(other.AfterDelete);
+  observers_ = std::move(other.observers_);
+  while (other.rows_->Size() > 0) rows_->Insert(other.rows_->Erase(0));
+}
+
+int ServerTable::RowCount() const { return rows_->Size(); }
+
+Row& ServerTable::At(int index) const { return rows_->At(index); }
 
 ServerTable::ServerTable() : ServerTable(platform::CodePage::System(), platform::Collator::User()) {}
 
@@ -71,31 +146,30 @@ void ServerTable::CreateList() {
 void ServerTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Cell>> cells) {
   fields_ = std::move(fields);
   nameField_ = FieldIndex("Name");
-  rows_.clear();
-  rows_.reserve(cells.size());
+  rows_->Clear();
   nextEntry_ = 0;
+  nextPlaced_ = 0;
+  // Rows arrive in file order, which also orders equal names.
   for (auto& rowCells : cells) {
     auto row = std::make_unique<Row>();
     row->cells = std::move(rowCells);
     row->cells.resize(fields_.size());
     row->entry = nextEntry_++;
+    row->placed = nextPlaced_++;
     UpdateNameKey(*row);
-    rows_.push_back(std::move(row));
+    rows_->Insert(std::move(row));
   }
-  // Rows arrive in file order; a stable sort keeps that order among equal names.
-  std::stable_sort(rows_.begin(), rows_.end(),
-                   [this](const auto& a, const auto& b) { return NameCompare(*a, *b) < 0; });
   open_ = true;
   changed_ = false;
   mode_ = Mode::Browse;
   modified_ = false;
-  current_ = rows_.empty() ? -1 : 0;
-  atEnd_ = rows_.empty();
+  current_ = RowCount() == 0 ? -1 : 0;
+  atEnd_ = RowCount() == 0;
   Notify();
 }
 
 void ServerTable::Close() {
-  rows_.clear();
+  rows_->Clear();
   open_ = false;
   mode_ = Mode::Browse;
   current_ = -1;
@@ -118,22 +192,9 @@ int ServerTable::NameCompare(const Row& a, const Row& b) const {
   return collator_.Compare(a.nameKey, b.nameKey);
 }
 
-std::size_t ServerTable::UpperBound(const Row& row) const {
-  size_t lo = 0, hi = rows_.size();
-  while (lo < hi) {
-    size_t mid = (lo + hi) / 2;
-    if (NameCompare(row, *rows_[mid]) < 0)
-      hi = mid;
-    else
-      lo = mid + 1;
-  }
-  return lo;
-}
-
 void ServerTable::InsertSorted(std::unique_ptr<Row> row) {
-  size_t at = UpperBound(*row);
-  rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
-  current_ = static_cast<int>(at);
+  row->placed = nextPlaced_++;  // after any rows with an equal name
+  current_ = rows_->Insert(std::move(row));
 }
 
 void ServerTable::Discard() {
@@ -153,8 +214,8 @@ void ServerTable::CheckBrowseMode() {
 void ServerTable::MoveFirst() {
   RequireOpen();
   CheckBrowseMode();
-  current_ = rows_.empty() ? -1 : 0;
-  atEnd_ = rows_.empty();
+  current_ = RowCount() == 0 ? -1 : 0;
+  atEnd_ = RowCount() == 0;
   Notify();
 }
 
@@ -173,22 +234,22 @@ void ServerTable::MoveNext() {
 void ServerTable::MoveTo(int index) {
   RequireOpen();
   CheckBrowseMode();
-  if (rows_.empty()) return;
+  if (RowCount() == 0) return;
   current_ = std::clamp(index, 0, RowCount() - 1);
   atEnd_ = false;
   Notify();
 }
 
-int ServerTable::CurrentIndex() const { return rows_.empty() ? -1 : current_; }
+int ServerTable::CurrentIndex() const { return RowCount() == 0 ? -1 : current_; }
 
 void ServerTable::BeginEdit() {
   RequireOpen();
   if (mode_ != Mode::Browse) return;
-  if (rows_.empty()) {
+  if (RowCount() == 0) {
     AppendRow();
     return;
   }
-  pending_ = *rows_[current_];
+  pending_ = At(current_);
   mode_ = Mode::Edit;
   modified_ = false;
 }
@@ -213,15 +274,16 @@ void ServerTable::PostRow() {
     UpdateNameKey(*row);
     InsertSorted(std::move(row));
   } else {
-    Row& target = *rows_[current_];
+    Row& target = At(current_);
     const bool nameChanged = nameField_ >= 0 && pending_.cells[nameField_] != target.cells[nameField_];
-    target.cells = std::move(pending_.cells);
     if (nameChanged) {
       // The renamed row goes to its new place, after any rows with an equal name.
-      auto row = std::move(rows_[current_]);
-      rows_.erase(rows_.begin() + current_);
+      auto row = rows_->Erase(current_);
+      row->cells = std::move(pending_.cells);
       UpdateNameKey(*row);
       InsertSorted(std::move(row));
+    } else {
+      target.cells = std::move(pending_.cells);
     }
   }
   changed_ = true;
@@ -234,16 +296,16 @@ void ServerTable::DeleteRow() {
   RequireOpen();
   if (mode_ == Mode::Insert) {
     Discard();
-    atEnd_ = rows_.empty();
+    atEnd_ = RowCount() == 0;
     Notify();
     return;
   }
-  if (rows_.empty()) Fail("Cannot perform this operation on an empty dataset");
+  if (RowCount() == 0) Fail("Cannot perform this operation on an empty dataset");
   Discard();
-  rows_.erase(rows_.begin() + current_);
+  rows_->Erase(current_);
   changed_ = true;
   if (current_ >= RowCount()) current_ = RowCount() - 1;
-  atEnd_ = rows_.empty();
+  atEnd_ = RowCount() == 0;
   if (AfterDelete) AfterDelete();
   Notify();
 }
@@ -251,8 +313,8 @@ void ServerTable::DeleteRow() {
 const Cell& ServerTable::CurrentCell(int field) const {
   static const Cell kNull;
   if (mode_ != Mode::Browse) return pending_.cells[field];
-  if (!open_ || rows_.empty()) return kNull;
-  return rows_[current_]->cells[field];
+  if (!open_ || RowCount() == 0) return kNull;
+  return At(current_).cells[field];
 }
 
 std::string ServerTable::GetText(std::string_view field) const {
@@ -341,7 +403,7 @@ void ServerTable::SetBool(std::string_view field, bool value) {
 std::string ServerTable::TextAt(int index, std::string_view field) const {
   const int f = RequireField(field);
   if (index < 0 || index >= RowCount()) return {};
-  const Row& row = (mode_ == Mode::Edit && index == current_) ? pending_ : *rows_[index];
+  const Row& row = (mode_ == Mode::Edit && index == current_) ? pending_ : At(index);
   const Cell& cell = row.cells[f];
   switch (cell.kind) {
     case Cell::Kind::Null: return {};
@@ -355,14 +417,14 @@ std::string ServerTable::TextAt(int index, std::string_view field) const {
 bool ServerTable::BoolAt(int index, std::string_view field) const {
   const int f = RequireField(field);
   if (index < 0 || index >= RowCount()) return false;
-  const Cell& cell = rows_[index]->cells[f];
+  const Cell& cell = At(index).cells[f];
   return cell.kind == Cell::Kind::Boolean && cell.number != 0;
 }
 
 std::vector<const Row*> ServerTable::RowsInEntryOrder() const {
   std::vector<const Row*> ordered;
-  ordered.reserve(rows_.size());
-  for (const auto& row : rows_) ordered.push_back(row.get());
+  ordered.reserve(static_cast<size_t>(RowCount()));
+  rows_->ForEach([&](const Row* row) { ordered.push_back(row); });
   std::sort(ordered.begin(), ordered.end(), [](const Row* a, const Row* b) { return a->entry < b->entry; });
   return ordered;
 }

@@ -36,10 +36,13 @@ struct Cell {
 };
 
 struct Row {
-  std::vector<Cell> cells;  // by field index
-  std::uint64_t entry = 0;  // order in which the row entered the table
+  std::vector<Cell> cells;     // by field index
+  std::uint64_t entry = 0;     // order in which the row entered the table (file order)
+  std::uint64_t placed = 0;    // order in which the row took its place among equal names
   platform::CollationKey nameKey;
 };
+
+class RowStore;
 
 class ServerTable {
  public:
@@ -51,6 +54,9 @@ class ServerTable {
 
   ServerTable(const platform::CodePage& codePage, const platform::Collator& collator);
   ServerTable();  // the system code page and the user's collation
+  ~ServerTable();
+  ServerTable(ServerTable&&) noexcept;
+  ServerTable& operator=(ServerTable&&) = delete;
 
   // Lifecycle and the list file.
   bool IsOpen() const { return open_; }
@@ -66,7 +72,7 @@ class ServerTable {
   void MoveFirst();
   void MoveNext();
   bool AtEnd() const { return atEnd_; }
-  int RowCount() const { return static_cast<int>(rows_.size()); }
+  int RowCount() const;
   enum class Mode { Browse, Edit, Insert };
   Mode GetMode() const { return mode_; }
   void BeginEdit();
@@ -115,7 +121,8 @@ class ServerTable {
   void CheckBrowseMode();
   void Discard();
   void InsertSorted(std::unique_ptr<Row> row);
-  std::size_t UpperBound(const Row& row) const;
+  Row& At(int index) const;
+  friend struct RowOrder;
   int NameCompare(const Row& a, const Row& b) const;
   void UpdateNameKey(Row& row) const;
   void Notify();
@@ -124,8 +131,9 @@ class ServerTable {
   platform::Collator collator_;
   std::vector<FieldDef> fields_;
   int nameField_ = -1;
-  std::vector<std::unique_ptr<Row>> rows_;  // Name order
+  std::unique_ptr<RowStore> rows_;  // Name order, with positions found in O(log n)
   std::uint64_t nextEntry_ = 0;
+  std::uint64_t nextPlaced_ = 0;
   bool open_ = false;
   bool changed_ = false;
   bool atEnd_ = true;
