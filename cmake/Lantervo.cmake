@@ -10,7 +10,9 @@ endif()
 
 add_library(lantervo_options INTERFACE)
 target_include_directories(lantervo_options INTERFACE ${PROJECT_SOURCE_DIR})
-target_compile_options(lantervo_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
+# Designated initializers leave fields out on purpose.
+target_compile_options(lantervo_options INTERFACE -Wall -Wextra -Wno-unused-parameter
+                       -Wno-missing-field-initializers)
 if(LANTERVO_WERROR)
   target_compile_options(lantervo_options INTERFACE -Werror)
 endif()

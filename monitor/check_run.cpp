@@ -1,0 +1,188 @@
+#include "monitor/check_run.h"
+
+#include <exception>
+
+#include "core/text_format.h"
+#include "i18n/gettext.h"
+#include "platform/clock.h"
+
+namespace lantervo {
+
+RunClock RunClock::System() {
+  return RunClock{[] { return platform::TickCount(); }, [](std::uint32_t ms) { platform::SleepMs(ms); }};
+}
+
+namespace {
+
+constexpr std::uint32_t kPauseMs = 200;
+
+class Run {
+ public:
+  Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock, int& errorCount)
+      : settings_(settings), host_(host), get_(get), clock_(clock), errorCount_(errorCount) {}
+
+  void Execute() {
+    try {
+      Steps();
+    } catch (...) {
+      // An error from a host operation ends the run where it happened; nothing is logged.
+    }
+    try {
+      host_.EndRunUi();
+    } catch (...) {
+      // The run lets no error escape its thread.
+    }
+  }
+
+ private:
+  void Steps() {
+    host_.BeginRunUi();
+    startTick_ = endTick_ = 0;
+    host_.AddLog(TranslateText("Checking..."), "system");
+    std::string body;
+    if (settings_.VerifyEnabled) {
+      host_.SetStatusText(TranslateText("Verifying connection..."));
+      body.clear();
+      try {
+        body = get_(settings_.VerifyURL);
+      } catch (...) {
+        // A failed verification only means "offline"; the error itself is not shown.
+      }
+    }
+    if (!settings_.VerifyEnabled || !body.empty())
+      Online();
+    else
+      Offline();
+  }
+
+  void Online() {
+    bool allFine = true;
+    errorCount_ = 0;
+    host_.MoveFirst();
+    while (!host_.AtEnd()) {
+      if (!host_.GetBool("Active")) {
+        host_.MoveNext();
+        continue;
+      }
+      std::string errorText;
+      host_.BeginEdit();
+      host_.SetText("Status", "CHECK");
+      host_.SetText("Result", TranslateText("Checking..."));
+      host_.PostRow();
+      try {
+        if (!CheckServer(errorText)) allFine = false;
+      } catch (...) {
+        host_.MoveNext();  // the row in hand still moves on before the error ends the run
+        throw;
+      }
+      host_.MoveNext();
+    }
+    if (allFine) {
+      host_.SetRunState(rsAllOk);
+      host_.AddLog(TranslateText("Completed with no errors."), "ok");
+    } else {
+      host_.AddLog(TranslateText("Completed with problems detected."), "error");
+      host_.SetRunState(rsProblems);
+    }
+  }
+
+  // Steps c to k for the current (active) row; false when the server failed.
+  bool CheckServer(std::string& errorText) {
+    std::string body;
+    const std::string name = host_.GetText("Name");
+    host_.SetStatusText(FormatText(TranslateText("Processing %s..."), {name}));
+    try {
+      startTick_ = clock_.TickCount();
+      const std::string url = host_.GetText("Url");
+      body = get_(url);
+      endTick_ = clock_.TickCount();
+    } catch (const std::exception& e) {
+      errorText = e.what();
+    } catch (...) {
+      errorText.clear();
+    }
+    clock_.Sleep(kPauseMs);
+    host_.BeginEdit();
+    bool fine = true;
+    if (body.empty()) {
+      fine = false;
+      Failed();
+      host_.SetText("Status", "ERR_LOAD");
+      const std::string current = host_.GetText("Name");
+      host_.AddLog(FormatText(TranslateText("Unable to load '%s'. Error: %s"), {current, errorText}), "error");
+      host_.SetText("Result", TranslateText("Unable to load: ") + errorText);
+      if (settings_.BalloonLevel > 0)
+        host_.ShowBalloon(TranslateText("Load error"), FormatText(TranslateText("Unable to load '%s'"), {current}),
+                          BalloonKind::Error);
+    } else {
+      // The tick counter wraps at 2^32; the difference is taken modulo 2^32.
+      const auto loadTime = static_cast<std::int32_t>(endTick_ - startTick_);
+      host_.SetInt("LoadTime", loadTime);
+      if (host_.GetBool("ResponseEnabled") && host_.GetText("Response") != body) {
+        fine = false;
+        Failed();
+        host_.SetText("Status", "ERR_RESP");
+        host_.SetText("Result", TranslateText("Wrong response: ") + body);
+        const std::string current = host_.GetText("Name");
+        host_.AddLog(FormatText(TranslateText("Wrong response '%s': %s"), {current, body}), "error");
+        if (settings_.BalloonLevel > 1)
+          host_.ShowBalloon(TranslateText("Response error"),
+                            FormatText(TranslateText("Wrong response '%s': %s"), {current, body}), BalloonKind::Error);
+      } else if (host_.GetBool("TimeoutEnabled") && host_.GetInt("Timeout") < loadTime) {
+        fine = false;
+        Failed();
+        host_.SetText("Status", "ERR_SLOW");
+        host_.SetText("Result", TranslateText("Slow load"));
+        const std::string current = host_.GetText("Name");
+        host_.AddLog(FormatText(TranslateText("Slow load '%s'. Load time %sms."), {current, std::to_string(loadTime)}),
+                     "error");
+        if (settings_.BalloonLevel > 2)
+          host_.ShowBalloon(TranslateText("Slow load"), FormatText(TranslateText("Slow load '%s'"), {current}),
+                            BalloonKind::Error);
+      } else {
+        host_.SetText("Status", "OK");
+        host_.SetText("Result", "OK");
+      }
+    }
+    clock_.Sleep(kPauseMs);
+    host_.PostRow();
+    return fine;
+  }
+
+  void Failed() { ++errorCount_; }
+
+  void Offline() {
+    host_.AddLog(TranslateText("Stopped! Probably offline."), "error");
+    host_.SetRunState(rsOffline);
+    host_.MoveFirst();
+    while (!host_.AtEnd()) {
+      try {
+        host_.BeginEdit();
+        host_.SetText("Status", "OFFLINE");
+        host_.SetText("Result", TranslateText("Unable to check server."));
+        host_.PostRow();
+      } catch (...) {
+        host_.MoveNext();
+        throw;
+      }
+      host_.MoveNext();
+    }
+  }
+
+  const RunSettings& settings_;
+  RunHost& host_;
+  const ProbeGet& get_;
+  const RunClock& clock_;
+  int& errorCount_;
+  std::uint32_t startTick_ = 0;
+  std::uint32_t endTick_ = 0;
+};
+
+}  // namespace
+
+void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
+             int& errorCount) {
+  Run(settings, host, get, clock, errorCount).Execute();
+}
+
+}  // namespace lantervo

@@ -1,0 +1,56 @@
+#pragma once
+// One check run over the server table. The run reaches the table, the log and the windows only
+// through RunHost, whose operations the user-interface thread carries out; it can therefore be
+// driven by a fake host, a fake probe and a fake clock.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace lantervo {
+
+enum RunState : int { rsOffline = 1, rsAllOk = 2, rsProblems = 3 };
+enum class BalloonKind { Error, Warning };
+
+// The run's copy of the configuration values it needs, taken when it starts.
+struct RunSettings {
+  bool VerifyEnabled = false;
+  std::string VerifyURL;
+  std::int32_t BalloonLevel = 0;
+};
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+  virtual void BeginRunUi() = 0;
+  virtual void EndRunUi() = 0;
+  virtual void AddLog(const std::string& message, const std::string& level) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void SetRunState(int state) = 0;
+  virtual void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) = 0;
+  virtual void MoveFirst() = 0;
+  virtual void MoveNext() = 0;
+  virtual bool AtEnd() = 0;
+  virtual void BeginEdit() = 0;
+  virtual void PostRow() = 0;
+  virtual bool GetBool(const std::string& field) = 0;
+  virtual std::int32_t GetInt(const std::string& field) = 0;
+  virtual std::string GetText(const std::string& field) = 0;
+  virtual void SetInt(const std::string& field, std::int32_t value) = 0;
+  virtual void SetText(const std::string& field, const std::string& value) = 0;
+};
+
+// The HTTP GET the run relies on: a body, or an exception whose message is the error text.
+using ProbeGet = std::function<std::string(const std::string& url)>;
+
+struct RunClock {
+  std::function<std::uint32_t()> TickCount;
+  std::function<void(std::uint32_t)> Sleep;
+  static RunClock System();
+};
+
+// Runs one check. `errorCount` is the process-wide ErrorCount that SetRunState reads.
+// Never lets an error escape; EndRunUi always runs last.
+void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
+             int& errorCount);
+
+}  // namespace lantervo

@@ -1,0 +1,314 @@
+#include "monitor/check_run.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+#include "core/error.h"
+#include "i18n/gettext.h"
+#include "tests/core/table_fixture.h"
+
+namespace lantervo {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// Carries out every operation on a real table and records it, in order, as one line.
+class RecordingHost : public RunHost {
+ public:
+  explicit RecordingHost(ServerTable& table) : table_(table) {}
+
+  Calls calls;
+  std::string failOn;  // a recorded line that throws instead of running
+
+  void BeginRunUi() override { Record("BeginRunUi"); }
+  void EndRunUi() override { Record("EndRunUi"); }
+  void AddLog(const std::string& m, const std::string& level) override { Record("AddLog(" + m + "|" + level + ")"); }
+  void SetStatusText(const std::string& t) override { Record("SetStatusText(" + t + ")"); }
+  void SetRunState(int state) override { Record("SetRunState(" + std::to_string(state) + ")"); }
+  void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) override {
+    Record("ShowBalloon(" + title + "|" + text + "|" + (kind == BalloonKind::Error ? "error" : "warning") + ")");
+  }
+  void MoveFirst() override { Record("MoveFirst"), table_.MoveFirst(); }
+  void MoveNext() override { Record("MoveNext"), table_.MoveNext(); }
+  bool AtEnd() override { return Record("AtEnd"), table_.AtEnd(); }
+  void BeginEdit() override { Record("BeginEdit"), table_.BeginEdit(); }
+  void PostRow() override { Record("PostRow"), table_.PostRow(); }
+  bool GetBool(const std::string& f) override { return Record("GetBool(" + f + ")"), table_.GetBool(f); }
+  std::int32_t GetInt(const std::string& f) override { return Record("GetInt(" + f + ")"), table_.GetInt(f); }
+  std::string GetText(const std::string& f) override { return Record("GetText(" + f + ")"), table_.GetText(f); }
+  void SetInt(const std::string& f, std::int32_t v) override {
+    Record("SetInt(" + f + "," + std::to_string(v) + ")"), table_.SetInt(f, v);
+  }
+  void SetText(const std::string& f, const std::string& v) override {
+    Record("SetText(" + f + "," + v + ")"), table_.SetText(f, v);
+  }
+
+  // The calls from `first` (inclusive) up to the next `last` (inclusive).
+  Calls Slice(const std::string& first, const std::string& last, size_t from = 0) const {
+    Calls out;
+    size_t i = from;
+    while (i < calls.size() && calls[i] != first) ++i;
+    for (; i < calls.size(); ++i) {
+      out.push_back(calls[i]);
+      if (calls[i] == last && out.size() > 1) break;
+    }
+    return out;
+  }
+  Calls Matching(const std::string& prefix) const {
+    Calls out;
+    for (const auto& c : calls)
+      if (c.rfind(prefix, 0) == 0) out.push_back(c);
+    return out;
+  }
+
+ private:
+  int Record(const std::string& line) {
+    calls.push_back(line);
+    if (line == failOn) throw Error("host failed at " + line);
+    return 0;
+  }
+  ServerTable& table_;
+};
+
+struct Server {
+  std::string name;
+  bool active = true;
+  std::string url = "http://127.0.0.1/";
+  bool responseEnabled = false;
+  std::string response;
+  bool timeoutEnabled = false;
+  std::optional<std::int32_t> timeout;
+};
+
+class CheckRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SwitchLanguage("en");
+    table.CreateList();
+  }
+
+  void Add(const Server& s) {
+    table.AppendRow();
+    table.SetText("Name", s.name);
+    table.SetText("Url", s.url);
+    table.SetBool("Active", s.active);
+    table.SetBool("ResponseEnabled", s.responseEnabled);
+    table.SetText("Response", s.response);
+    table.SetBool("TimeoutEnabled", s.timeoutEnabled);
+    if (s.timeout) table.SetInt("Timeout", *s.timeout);
+    table.SetText("Status", "");
+    table.SetText("Result", "Waiting...");
+    table.SetInt("LoadTime", -1);
+    table.PostRow();
+  }
+
+  void Run() {
+    RunClock clock{[this] {
+                     if (ticks.empty()) return std::uint32_t{0};
+                     const std::uint32_t t = ticks.front();
+                     ticks.pop_front();
+                     return t;
+                   },
+                   [this](std::uint32_t ms) { sleeps.push_back(ms); }};
+    Execute(settings, host, [this](const std::string& url) {
+      gets.push_back(url);
+      auto it = answers.find(url);
+      if (it == answers.end()) throw HttpError("Socket Error # 10061\r\nConnection refused.");
+      if (it->second.rfind("!", 0) == 0) throw HttpError(it->second.substr(1));
+      return it->second;
+    }, clock, errorCount);
+  }
+
+  std::string Field(const std::string& name, const std::string& field) {
+    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+      if (table.GetText("Name") == name) return table.GetText(field);
+    return "(no row)";
+  }
+
+  ServerTable table = test::MakeTable();
+  RecordingHost host{table};
+  RunSettings settings{false, "", 3};
+  std::map<std::string, std::string> answers;  // url -> body, or "!message" to fail
+  std::deque<std::uint32_t> ticks;
+  std::vector<std::uint32_t> sleeps;
+  Calls gets;
+  int errorCount = -7;
+};
+
+TEST_F(CheckRunTest, AllFineRunWritesEachRowTwiceInOrder) {
+  Add({.name = "Intranet", .url = "http://a/", .responseEnabled = true, .response = "OK", .timeoutEnabled = true,
+       .timeout = 500});
+  answers["http://a/"] = "OK";
+  ticks = {1000, 1187};
+  Run();
+  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "MoveFirst", "AtEnd", "GetBool(Active)",
+                               "BeginEdit", "SetText(Status,CHECK)", "SetText(Result,Checking...)", "PostRow",
+                               "GetText(Name)", "SetStatusText(Processing Intranet...)", "GetText(Url)", "BeginEdit",
+                               "SetInt(LoadTime,187)", "GetBool(ResponseEnabled)", "GetText(Response)",
+                               "GetBool(TimeoutEnabled)", "GetInt(Timeout)", "SetText(Status,OK)", "SetText(Result,OK)",
+                               "PostRow", "MoveNext", "AtEnd", "SetRunState(2)",
+                               "AddLog(Completed with no errors.|ok)", "EndRunUi"}));
+  EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{200, 200}));
+  EXPECT_EQ(errorCount, 0);
+  EXPECT_EQ(Field("Intranet", "LoadTime"), "187");
+}
+
+TEST_F(CheckRunTest, LoadErrorLogsTheMessageWithItsLineBreak) {
+  Add({.name = "Down", .url = "http://down/"});
+  Add({.name = "Empty", .url = "http://empty/"});
+  answers["http://empty/"] = "";
+  settings.BalloonLevel = 1;
+  Run();
+  EXPECT_EQ(host.Slice("BeginEdit", "PostRow", 10),
+            (Calls{"BeginEdit", "SetText(Status,ERR_LOAD)", "GetText(Name)",
+                   "AddLog(Unable to load 'Down'. Error: Socket Error # 10061\r\nConnection refused.|error)",
+                   "SetText(Result,Unable to load: Socket Error # 10061\r\nConnection refused.)",
+                   "ShowBalloon(Load error|Unable to load 'Down'|error)", "PostRow"}));
+  EXPECT_EQ(Field("Down", "Status"), "ERR_LOAD");
+  EXPECT_EQ(Field("Down", "LoadTime"), "-1");  // a failed load keeps the previous time
+  EXPECT_EQ(host.Matching("SetText(Result,Unable to load: )").size(), 1u);
+  EXPECT_EQ(Field("Empty", "Result"), "Unable to load:");  // the table trims trailing blanks
+  EXPECT_EQ(host.Matching("AddLog(Unable to load 'Empty'")[0], "AddLog(Unable to load 'Empty'. Error: |error)");
+  EXPECT_EQ(errorCount, 2);
+  EXPECT_EQ(host.calls[host.calls.size() - 3], "AddLog(Completed with problems detected.|error)");
+  EXPECT_EQ(host.calls[host.calls.size() - 2], "SetRunState(3)");
+}
+
+TEST_F(CheckRunTest, WrongResponseIsExactAndBeatsSlowness) {
+  Add({.name = "Case", .url = "http://case/", .responseEnabled = true, .response = "ok"});
+  Add({.name = "LineEnd", .url = "http://lineend/", .responseEnabled = true, .response = "OK"});
+  Add({.name = "WrongAndSlow", .url = "http://both/", .responseEnabled = true, .response = "A",
+       .timeoutEnabled = true, .timeout = 1});
+  Add({.name = "EmptyExpected", .url = "http://any/", .responseEnabled = true, .response = ""});
+  answers = {{"http://case/", "OK"}, {"http://lineend/", "OK\r\n"}, {"http://both/", "<h1>B</h1>"},
+             {"http://any/", "x"}};
+  ticks = {0, 5, 10, 15, 20, 5000, 30, 35};
+  settings.BalloonLevel = 2;
+  Run();
+  for (const char* name : {"Case", "LineEnd", "WrongAndSlow", "EmptyExpected"}) EXPECT_EQ(Field(name, "Status"), "ERR_RESP") << name;
+  EXPECT_EQ(Field("WrongAndSlow", "Result"), "Wrong response: <h1>B</h1>");
+  EXPECT_EQ(errorCount, 4);  // wrong and slow counts once
+  EXPECT_EQ(host.Matching("ShowBalloon(Response error|Wrong response 'WrongAndSlow': <h1>B</h1>|error)").size(), 1u);
+  EXPECT_EQ(host.Matching("AddLog(Slow").size(), 0u);
+}
+
+TEST_F(CheckRunTest, SlowMeansStrictlyAboveTimeoutAndNoTimeoutMeansZero) {
+  Add({.name = "Equal", .url = "http://e/", .timeoutEnabled = true, .timeout = 100});
+  Add({.name = "OneMore", .url = "http://m/", .timeoutEnabled = true, .timeout = 100});
+  Add({.name = "Unset", .url = "http://u/", .timeoutEnabled = true});
+  answers = {{"http://e/", "x"}, {"http://m/", "x"}, {"http://u/", "x"}};
+  ticks = {0, 100, 0, 101, 7, 8};
+  settings.BalloonLevel = 2;  // slow loads have no balloon below level 3
+  Run();
+  EXPECT_EQ(Field("Equal", "Status"), "OK");
+  EXPECT_EQ(Field("OneMore", "Status"), "ERR_SLOW");
+  EXPECT_EQ(Field("OneMore", "Result"), "Slow load");
+  EXPECT_EQ(Field("Unset", "Status"), "ERR_SLOW");
+  EXPECT_EQ(host.Matching("AddLog(Slow load 'OneMore'. Load time 101ms.|error)").size(), 1u);
+  EXPECT_TRUE(host.Matching("ShowBalloon").empty());
+}
+
+TEST_F(CheckRunTest, TickCounterWrapsModulo32Bits) {
+  Add({.name = "Wrap", .url = "http://w/", .timeoutEnabled = true, .timeout = 20});
+  answers["http://w/"] = "x";
+  ticks = {0xFFFFFFF0u, 0x00000005u};
+  Run();
+  EXPECT_EQ(Field("Wrap", "LoadTime"), "21");
+  EXPECT_EQ(Field("Wrap", "Status"), "ERR_SLOW");
+}
+
+TEST_F(CheckRunTest, InactiveRowsAreNotTouchedAndEmptyTablesEndFine) {
+  Add({.name = "Off", .active = false, .url = "http://off/"});
+  Run();
+  EXPECT_TRUE(gets.empty());
+  EXPECT_EQ(Field("Off", "Result"), "Waiting...");
+  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "MoveFirst", "AtEnd", "GetBool(Active)",
+                               "MoveNext", "AtEnd", "SetRunState(2)", "AddLog(Completed with no errors.|ok)",
+                               "EndRunUi"}));
+  EXPECT_EQ(errorCount, 0);
+}
+
+TEST_F(CheckRunTest, OfflineMarksEveryRowAndKeepsLoadTimesAndErrorCount) {
+  Add({.name = "On", .url = "http://on/"});
+  Add({.name = "Off", .active = false});
+  settings.VerifyEnabled = true;
+  settings.VerifyURL = "http://verify/";
+  settings.BalloonLevel = 4;
+  Run();
+  EXPECT_EQ(gets, Calls{"http://verify/"});
+  EXPECT_EQ(Field("On", "Status"), "OFFLINE");
+  EXPECT_EQ(Field("Off", "Result"), "Unable to check server.");
+  EXPECT_EQ(Field("On", "LoadTime"), "-1");
+  EXPECT_EQ(errorCount, -7);
+  EXPECT_EQ(host.Slice("BeginRunUi", "MoveFirst"),
+            (Calls{"BeginRunUi", "AddLog(Checking...|system)", "SetStatusText(Verifying connection...)",
+                   "AddLog(Stopped! Probably offline.|error)", "SetRunState(1)", "MoveFirst"}));
+}
+
+TEST_F(CheckRunTest, VerifiedStationRunsOnline) {
+  Add({.name = "On", .url = "http://on/"});
+  settings.VerifyEnabled = true;
+  settings.VerifyURL = "http://verify/";
+  answers = {{"http://verify/", "up"}, {"http://on/", "fine"}};
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://verify/", "http://on/"}));
+  EXPECT_EQ(Field("On", "Status"), "OK");
+}
+
+TEST_F(CheckRunTest, BalloonLevelsAreStrictComparisons) {
+  for (int level : {-3, 0, 7}) {
+    SCOPED_TRACE(level);
+    table.CreateList();
+    host.calls.clear();
+    Add({.name = "Down", .url = "http://down/"});
+    Add({.name = "Slow", .url = "http://slow/", .timeoutEnabled = true, .timeout = 0});
+    answers = {{"http://slow/", "x"}};
+    ticks = {0, 0, 50};  // the failed load takes no end tick
+    settings.BalloonLevel = level;
+    Run();
+    EXPECT_EQ(host.Matching("ShowBalloon").size(), level > 2 ? 2u : 0u);
+  }
+}
+
+TEST_F(CheckRunTest, FailingLogWriteAtStartProbesNothingButEndsTheRunUi) {
+  Add({.name = "A", .url = "http://a/"});
+  host.failOn = "AddLog(Checking...|system)";
+  Run();
+  EXPECT_TRUE(gets.empty());
+  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "EndRunUi"}));
+}
+
+TEST_F(CheckRunTest, HostErrorInsideACheckStillMovesOnThenEndsTheRun) {
+  Add({.name = "A", .url = "http://a/"});
+  Add({.name = "B", .url = "http://b/"});
+  answers = {{"http://a/", "x"}, {"http://b/", "x"}};
+  host.failOn = "SetText(Status,OK)";
+  Run();
+  EXPECT_EQ(gets, Calls{"http://a/"});
+  const Calls tail(host.calls.end() - 3, host.calls.end());
+  EXPECT_EQ(tail, (Calls{"SetText(Status,OK)", "MoveNext", "EndRunUi"}));
+  EXPECT_TRUE(host.Matching("SetRunState").empty());
+  EXPECT_TRUE(host.Matching("AddLog(Completed").empty());
+}
+
+TEST_F(CheckRunTest, HostErrorWhileMarkingTheRowInProgressEndsWithoutMoving) {
+  Add({.name = "A", .url = "http://a/"});
+  host.failOn = "SetText(Status,CHECK)";
+  Run();
+  const Calls tail(host.calls.end() - 2, host.calls.end());
+  EXPECT_EQ(tail, (Calls{"SetText(Status,CHECK)", "EndRunUi"}));
+}
+
+TEST_F(CheckRunTest, ReadingTheUrlFailsLikeALoadError) {
+  Add({.name = "A", .url = "http://a/"});
+  host.failOn = "GetText(Url)";
+  Run();
+  EXPECT_EQ(Field("A", "Result"), "Unable to load: host failed at GetText(Url)");
+}
+
+}  // namespace
+}  // namespace lantervo
