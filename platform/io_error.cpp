@@ -30,6 +30,8 @@ std::string IoErrorText(int ioError) {
   return "I/O error " + std::to_string(ioError);
 }
 
-std::string NativeIoErrorText(int nativeCode) { return IoErrorText(IoErrorFromNative(nativeCode)); }
+std::string NativeIoErrorText(int nativeCode) {
+  return IoErrorText(IoErrorFromNative(nativeCode));
+}
 
 }  // namespace lantervo::platform

@@ -8,9 +8,12 @@ namespace lantervo::platform {
 int IoErrorFromNative(int nativeCode) {
   switch (static_cast<DWORD>(nativeCode)) {
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: return kIoDiskFull;
-    case ERROR_INVALID_HANDLE: return kIoFileNotOpen;
-    default: return nativeCode;
+    case ERROR_HANDLE_DISK_FULL:
+      return kIoDiskFull;
+    case ERROR_INVALID_HANDLE:
+      return kIoFileNotOpen;
+    default:
+      return nativeCode;
   }
 }
 
