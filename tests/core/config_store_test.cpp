@@ -1,0 +1,298 @@
+#include "core/config_store.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "core/error.h"
+#include "platform/paths.h"
+#include "platform/reg_file.h"
+#include "tests/support/memory_registry.h"
+
+namespace lantervo {
+namespace {
+
+using platform::QueryStatus;
+using platform::RegistryAccess;
+using platform::RegistryType;
+using test::MemoryRegistry;
+
+const std::string kKey = kConfigKeyPath;
+
+// A key holding a complete, valid set that differs from the defaults everywhere.
+void PutValidSet(MemoryRegistry& reg) {
+  reg.PutString(kKey, "Version", "1.2.3");
+  reg.PutDWord(kKey, "CheckUpdate", 0);
+  reg.PutString(kKey, "VerifyURL", "http://verify.example/");
+  reg.PutDWord(kKey, "VerifyEnabled", 1);
+  reg.PutDWord(kKey, "LogEnabled", 0);
+  reg.PutString(kKey, "LogFile", "C:\\logs\\x.log");
+  reg.PutString(kKey, "CheckInterval", "60");
+  reg.PutString(kKey, "BalloonLevel", "2");
+  reg.PutDWord(kKey, "HotkeyEnabled", 1);
+  reg.PutString(kKey, "Language", "cs");
+}
+
+// A record whose every field differs from both the valid set and the defaults.
+void FillOld(ConfigStore& config) {
+  config.Set(&AppConfig::Version, "old");
+  config.Set(&AppConfig::CheckUpdate, true);
+  config.Set(&AppConfig::VerifyURL, "old-url");
+  config.Set(&AppConfig::VerifyEnabled, false);
+  config.Set(&AppConfig::CheckInterval, -7);
+  config.Set(&AppConfig::LogFile, "old.log");
+  config.Set(&AppConfig::LogEnabled, true);
+  config.Set(&AppConfig::BalloonLevel, -7);
+  config.Set(&AppConfig::HotkeyEnabled, false);
+  config.Set(&AppConfig::Language, "old");
+}
+
+std::string LoadError(MemoryRegistry& reg, ConfigStore& config) {
+  try {
+    LoadConfig(reg, config);
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return {};
+}
+
+TEST(LoadConfig, ReadsACompleteSetThroughOneReadOpen) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  LoadConfig(reg, config);
+  const AppConfig c = config.Snapshot();
+  EXPECT_EQ(c.Version, "1.2.3");
+  EXPECT_FALSE(c.CheckUpdate);
+  EXPECT_EQ(c.VerifyURL, "http://verify.example/");
+  EXPECT_TRUE(c.VerifyEnabled);
+  EXPECT_EQ(c.CheckInterval, 60);
+  EXPECT_EQ(c.LogFile, "C:\\logs\\x.log");
+  EXPECT_FALSE(c.LogEnabled);
+  EXPECT_EQ(c.BalloonLevel, 2);
+  EXPECT_TRUE(c.HotkeyEnabled);
+  EXPECT_EQ(c.Language, "cs");
+  EXPECT_EQ(reg.Opens(), std::vector<RegistryAccess>{RegistryAccess::Read});
+  EXPECT_EQ(reg.OpenKeys(), 0);
+}
+
+TEST(LoadConfig, FirstRunFailsAtCheckUpdateAfterLoadingAnEmptyVersion) {
+  MemoryRegistry reg;
+  ConfigStore config;
+  FillOld(config);
+  EXPECT_EQ(LoadError(reg, config), "Value 'CheckUpdate' does not exist");
+  const AppConfig c = config.Snapshot();
+  EXPECT_EQ(c.Version, "");
+  EXPECT_TRUE(c.CheckUpdate);
+  EXPECT_EQ(c.VerifyURL, "old-url");
+  EXPECT_EQ(c.Language, "old");
+  EXPECT_EQ(reg.OpenKeys(), 0);
+  EXPECT_TRUE(reg.HasKey(kKey));  // the open created the key
+}
+
+TEST(LoadConfig, FailedOpenReadsLikeAKeyWithoutValues) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  reg.FailOpen(true);
+  ConfigStore config;
+  FillOld(config);
+  EXPECT_EQ(LoadError(reg, config), "Value 'CheckUpdate' does not exist");
+  EXPECT_EQ(config.Snapshot().Version, "");
+}
+
+TEST(LoadConfig, StopsAtTheFailingValueKeepingEarlierNewAndLaterOldFields) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  reg.Remove(kKey, "HotkeyEnabled");
+  ConfigStore config;
+  FillOld(config);
+  EXPECT_EQ(LoadError(reg, config), "Value 'HotkeyEnabled' does not exist");
+  const AppConfig c = config.Snapshot();
+  EXPECT_EQ(c.Version, "1.2.3");
+  EXPECT_EQ(c.CheckInterval, 60);
+  EXPECT_EQ(c.BalloonLevel, 2);
+  EXPECT_FALSE(c.HotkeyEnabled);  // old value
+  EXPECT_EQ(c.Language, "old");
+  EXPECT_EQ(reg.OpenKeys(), 0);
+}
+
+TEST(LoadConfig, FollowsTheReadOrderNotTheFieldOrder) {
+  // LogEnabled is read before CheckInterval although the record holds them the other way round.
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  reg.PutString(kKey, "LogEnabled", "1");
+  ConfigStore config;
+  FillOld(config);
+  EXPECT_EQ(LoadError(reg, config), "Invalid data type for 'LogEnabled'");
+  EXPECT_TRUE(config.Snapshot().VerifyEnabled);
+  EXPECT_EQ(config.Snapshot().CheckInterval, -7);
+  EXPECT_EQ(config.Snapshot().LogFile, "old.log");
+}
+
+TEST(LoadConfig, BooleansMustBeDwords) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  reg.PutString(kKey, "CheckUpdate", "1");
+  EXPECT_EQ(LoadError(reg, config), "Invalid data type for 'CheckUpdate'");
+  reg.PutRaw(kKey, "CheckUpdate", platform::kRegBinary, std::string("\1\0\0\0", 4));
+  EXPECT_EQ(LoadError(reg, config), "Invalid data type for 'CheckUpdate'");
+  reg.PutDWord(kKey, "CheckUpdate", 0xFFFF0000u);  // any non-zero is true
+  EXPECT_EQ(LoadError(reg, config), "");
+  EXPECT_TRUE(config.Snapshot().CheckUpdate);
+}
+
+TEST(LoadConfig, TextRules) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  for (const char* name : {"Version", "VerifyURL", "LogFile", "Language"}) reg.Remove(kKey, name);
+  ConfigStore config;
+  FillOld(config);
+  ASSERT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().Version, "");
+  EXPECT_EQ(config.Snapshot().VerifyURL, "");
+  EXPECT_EQ(config.Snapshot().LogFile, "");
+  EXPECT_EQ(config.Snapshot().Language, "");
+
+  // An expandable value is taken as stored; text ends at its first NUL.
+  reg.PutExpandString(kKey, "LogFile", "%TEMP%\\LTV.log");
+  reg.PutRaw(kKey, "Language", platform::kRegSz,
+             platform::EncodeRegString("cs") + platform::EncodeRegString("junk"));
+  ASSERT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().LogFile, "%TEMP%\\LTV.log");
+  EXPECT_EQ(config.Snapshot().Language, "cs");
+
+  reg.PutDWord(kKey, "VerifyURL", 1);
+  EXPECT_EQ(LoadError(reg, config), "Invalid data type for 'VerifyURL'");
+}
+
+TEST(LoadConfig, IntegerRules) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  reg.PutString(kKey, "CheckInterval", " 60");
+  ASSERT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().CheckInterval, 60);
+  reg.PutString(kKey, "CheckInterval", "$3C");
+  ASSERT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().CheckInterval, 60);
+  reg.PutString(kKey, "CheckInterval", "0");  // no range check
+  reg.PutString(kKey, "BalloonLevel", "7");
+  ASSERT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().CheckInterval, 0);
+  EXPECT_EQ(config.Snapshot().BalloonLevel, 7);
+
+  reg.PutString(kKey, "CheckInterval", "60 ");
+  EXPECT_EQ(LoadError(reg, config), "'60 ' is not a valid integer value");
+  reg.PutString(kKey, "CheckInterval", "");
+  EXPECT_EQ(LoadError(reg, config), "'' is not a valid integer value");
+  reg.Remove(kKey, "CheckInterval");
+  EXPECT_EQ(LoadError(reg, config), "'' is not a valid integer value");
+  reg.PutDWord(kKey, "CheckInterval", 60);  // numbers are text, not DWORDs
+  EXPECT_EQ(LoadError(reg, config), "Invalid data type for 'CheckInterval'");
+}
+
+const std::vector<std::string> kDefaultOrder = {
+    "Version", "CheckUpdate", "VerifyURL",    "VerifyEnabled", "CheckInterval",
+    "LogFile", "LogEnabled",  "BalloonLevel", "HotkeyEnabled", "Language"};
+
+TEST(WriteDefaultConfig, WritesTheTenDefaultsInOrderWithTheirTypes) {
+  MemoryRegistry reg;
+  const std::string folder = std::string("base") + platform::PathSeparator() + "app";
+  ASSERT_TRUE(WriteDefaultConfig(reg, folder));
+  EXPECT_EQ(reg.WriteAttempts(), kDefaultOrder);
+  EXPECT_EQ(reg.Opens(), std::vector<RegistryAccess>{RegistryAccess::Write});
+  EXPECT_EQ(reg.OpenKeys(), 0);
+  auto text = [&](const char* name) {
+    auto r = reg.Get(kKey, name);
+    EXPECT_EQ(r.value.type, RegistryType::String) << name;
+    return r.value.text;
+  };
+  auto dword = [&](const char* name) {
+    auto r = reg.Get(kKey, name);
+    EXPECT_EQ(r.value.type, RegistryType::DWord) << name;
+    return r.value.dword;
+  };
+  EXPECT_EQ(text("Version"), "0.9.19");
+  EXPECT_EQ(dword("CheckUpdate"), 1u);
+  EXPECT_EQ(text("VerifyURL"), "http://");
+  EXPECT_EQ(dword("VerifyEnabled"), 0u);
+  EXPECT_EQ(text("CheckInterval"), "300");
+  EXPECT_EQ(text("LogFile"), folder + platform::PathSeparator() + "LTV.log");
+  EXPECT_EQ(dword("LogEnabled"), 1u);
+  EXPECT_EQ(text("BalloonLevel"), "3");
+  EXPECT_EQ(dword("HotkeyEnabled"), 0u);
+  EXPECT_EQ(text("Language"), "en");
+
+  ConfigStore config;
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().CheckInterval, 300);
+  EXPECT_EQ(config.Snapshot().BalloonLevel, 3);
+  EXPECT_TRUE(config.Snapshot().LogEnabled);
+}
+
+TEST(WriteDefaultConfig, ReplacesEveryValueOfABrokenSet) {
+  // First-run recovery: one missing value rewrites even the values that were readable.
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  reg.Remove(kKey, "HotkeyEnabled");
+  ConfigStore config;
+  EXPECT_NE(LoadError(reg, config), "");
+  ASSERT_TRUE(WriteDefaultConfig(reg, "dir"));
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().Language, "en");
+  EXPECT_EQ(config.Snapshot().CheckInterval, 300);
+  EXPECT_FALSE(config.Snapshot().HotkeyEnabled);
+}
+
+TEST(WriteDefaultConfig, StopsAtTheFirstFailedWriteAndClosesTheKey) {
+  MemoryRegistry reg;
+  reg.FailWritesAfter(4);
+  EXPECT_FALSE(WriteDefaultConfig(reg, "dir"));
+  EXPECT_EQ(reg.WriteAttempts(),
+            std::vector<std::string>(kDefaultOrder.begin(), kDefaultOrder.begin() + 5));
+  EXPECT_EQ(reg.Get(kKey, "VerifyEnabled").status, QueryStatus::Found);
+  EXPECT_EQ(reg.Get(kKey, "CheckInterval").status, QueryStatus::Missing);
+  EXPECT_EQ(reg.Get(kKey, "Language").status, QueryStatus::Missing);
+  EXPECT_EQ(reg.OpenKeys(), 0);
+}
+
+TEST(WriteDefaultConfig, FailedOpenWritesNothing) {
+  MemoryRegistry reg;
+  reg.FailOpen(true);
+  EXPECT_FALSE(WriteDefaultConfig(reg, "dir"));
+  EXPECT_TRUE(reg.WriteAttempts().empty());
+}
+
+TEST(ConfigStore, ReadersSeeOldOrNewFieldsNeverTornOnesWhileReloading) {
+  MemoryRegistry a;
+  PutValidSet(a);
+  MemoryRegistry b;
+  PutValidSet(b);
+  const std::string urlA(300, 'a');
+  const std::string urlB(300, 'b');
+  a.PutString(kKey, "VerifyURL", urlA);
+  b.PutString(kKey, "VerifyURL", urlB);
+  a.PutString(kKey, "BalloonLevel", "$7FFFFFFF");
+  b.PutString(kKey, "BalloonLevel", "$80000000");
+  ConfigStore config;
+  LoadConfig(a, config);
+
+  std::atomic<bool> done{false};
+  std::atomic<int> bad{0};
+  std::thread reader([&] {
+    while (!done) {
+      const AppConfig c = config.Snapshot();
+      if (c.VerifyURL != urlA && c.VerifyURL != urlB) ++bad;
+      if (c.BalloonLevel != INT32_MAX && c.BalloonLevel != INT32_MIN) ++bad;
+    }
+  });
+  for (int i = 0; i < 200; ++i) LoadConfig(i % 2 ? a : b, config);
+  done = true;
+  reader.join();
+  EXPECT_EQ(bad, 0);
+}
+
+}  // namespace
+}  // namespace lantervo
