@@ -1,0 +1,58 @@
+#include "monitor/body_text.h"
+
+#include "monitor/ascii.h"
+#include "platform/code_page.h"
+#include "platform/utf.h"
+
+namespace lantervo {
+
+namespace {
+
+bool IsAscii(const std::string& bytes) {
+  for (char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CharsetOf(std::string_view contentType) {
+  std::size_t at = FindIgnoreCase(contentType, "CHARSET");
+  if (at == std::string_view::npos) return {};
+  std::string_view rest = contentType.substr(at + 7);
+  auto skipBlanks = [&rest] {
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  };
+  skipBlanks();
+  if (!rest.empty() && rest.front() == '=') rest.remove_prefix(1);
+  skipBlanks();
+  if (!rest.empty() && rest.front() == '"') {
+    rest.remove_prefix(1);
+    return std::string(rest.substr(0, rest.find('"')));
+  }
+  return std::string(rest.substr(0, rest.find(';')));
+}
+
+std::string BodyToText(const std::string& body, std::string_view contentType) {
+  if (IsAscii(body)) return body;
+  const std::string charset = CharsetOf(contentType);
+  if (EqualsIgnoreCase(charset, "UTF-8") || EqualsIgnoreCase(charset, "UTF8")) {
+    if (platform::IsValidUtf8(body)) return body;
+    return platform::Utf16ToUtf8(platform::Utf8ToUtf16(body));
+  }
+  std::string text;
+  text.reserve(body.size() * 2);
+  for (char c : body) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+}  // namespace lantervo

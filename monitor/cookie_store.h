@@ -1,0 +1,54 @@
+#pragma once
+// The in-memory cookie store of one HttpClient: cookies from every response, sent back to
+// matching hosts and paths for as long as the client lives. Nothing is written to disk.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/http_headers.h"
+
+namespace lantervo {
+
+struct Cookie {
+  std::string domain;
+  std::string path;
+  std::string name;
+  std::string value;
+  std::optional<std::int64_t> expires;  // seconds since 1970 (UTC); none lives with the client
+  bool secure = false;
+};
+
+// An HTTP date ("Sun, 06 Nov 1994 08:49:37 GMT", "Sunday, 06-Nov-94 08:49:37 GMT",
+// "Sun Nov  6 08:49:37 1994") as seconds since 1970 (UTC).
+std::optional<std::int64_t> ParseHttpDate(std::string_view text);
+
+// Domain match: an IP host must equal the domain; a domain beginning with "." matches every
+// host ending with it; any other domain only the same host. Letter case is ignored.
+bool DomainMatches(std::string_view domain, std::string_view host);
+
+class CookieStore {
+ public:
+  using Clock = std::function<std::int64_t()>;
+  // `now` gives seconds since 1970 (UTC); the system clock when empty.
+  explicit CookieStore(Clock now = {});
+
+  // Stores the "Set-cookie" and "Set-cookie2" headers of a response to `requestHost`.
+  void StoreFrom(const HttpHeaders& headers, const std::string& requestHost);
+  void Store(std::string_view setCookie, const std::string& requestHost);
+  // Removes cookies whose expiry has passed; called before every request.
+  void RemoveExpired();
+  // The "Cookie" value for a request: every matching cookie as name=value joined with "; ";
+  // empty when none matches. `path` is the resolved request path.
+  std::string CookieHeader(const std::string& host, const std::string& path) const;
+
+  const std::vector<Cookie>& Cookies() const { return cookies_; }
+
+ private:
+  Clock now_;
+  std::vector<Cookie> cookies_;
+};
+
+}  // namespace lantervo

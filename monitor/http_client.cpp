@@ -1,0 +1,187 @@
+#include "monitor/http_client.h"
+
+#include "core/error.h"
+#include "monitor/ascii.h"
+#include "monitor/body_text.h"
+#include "monitor/form_encoding.h"
+#include "monitor/request_head.h"
+#include "monitor/response.h"
+#include "monitor/response_reader.h"
+#include "monitor/socket_connection.h"
+#include "platform/socket.h"
+
+namespace lantervo {
+
+namespace {
+
+// A failure raised before anything was sent or read, which leaves the connection as it was.
+struct CleanFailure {
+  HttpError error;
+};
+
+bool HeaderEquals(const HttpHeaders& headers, std::string_view name, std::string_view word) {
+  const std::string* value = headers.Find(name);
+  return value && EqualsIgnoreCase(TrimBlanks(*value), word);
+}
+
+}  // namespace
+
+struct HttpClient::Outcome {
+  bool failed = false;
+  std::string statusLine;
+  int status = 0;
+  std::string body;
+  std::string contentType;
+};
+
+HttpClient::HttpClient(HttpClientOptions options)
+    : options_(std::move(options)), connector_(options_.connector), cookies_(options_.now) {
+  if (!connector_) {
+    platform::Resolver& resolver =
+        options_.resolver ? *options_.resolver : platform::SystemResolver();
+    connector_ = std::make_shared<SocketConnector>(resolver, options_.connectTimeoutMs,
+                                                   options_.connectPollMs);
+  }
+}
+
+HttpClient::~HttpClient() {
+  CloseConnection();
+}
+
+std::string HttpClient::Get(const std::string& url) {
+  return Call(false, url, {});
+}
+
+std::string HttpClient::Post(const std::string& url, const std::vector<std::string>& fields) {
+  return Call(true, url, EncodeForm(fields));
+}
+
+std::string HttpClient::Call(bool post, const std::string& url, const std::string& form) {
+  Outcome outcome;
+  try {
+    outcome = Exchange(post, url, form);
+  } catch (const CleanFailure& failure) {
+    throw failure.error;
+  } catch (const platform::SocketError& e) {
+    CloseConnection();
+    throw HttpError(e.what());
+  } catch (...) {
+    // Whatever was half read cannot be the start of the next response.
+    CloseConnection();
+    throw;
+  }
+  std::string text = BodyToText(outcome.body, outcome.contentType);
+  if (outcome.failed) throw HttpError(outcome.statusLine, outcome.status, std::move(text));
+  return text;
+}
+
+HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
+                                         const std::string& form) {
+  std::optional<Url> credentialsFor;
+  std::string next = url;
+  for (int redirects = 0;;) {
+    Url target;
+    try {
+      target = ResolveUrl(next, base_ ? &*base_ : nullptr);
+    } catch (const HttpError& e) {
+      throw CleanFailure{e};
+    }
+    base_ = target;
+    // Credentials in the caller's URL go to that host and port only, never elsewhere.
+    if (redirects == 0 && target.hasCredentials) credentialsFor = target;
+    if (target.IsHttps()) throw CleanFailure{HttpError("IOHandler value is not valid")};
+    if (target.host.empty()) throw CleanFailure{HttpError("")};
+
+    if (post) CloseConnection();
+    Connect(target);
+    cookies_.RemoveExpired();
+    RequestHead head;
+    head.post = post;
+    head.target = target.Target();
+    head.host = target.HostAndPort();
+    head.cookie = cookies_.CookieHeader(target.host, target.path);
+    if (credentialsFor && EqualsIgnoreCase(credentialsFor->host, target.host) &&
+        credentialsFor->port == target.port) {
+      head.authorization = BasicAuthorization(credentialsFor->user, credentialsFor->password);
+    }
+    head.contentLength = form.size();
+    std::string request = BuildRequestHead(head);
+    if (post) request += form;
+    connection_->Send(request);
+
+    ResponseHead response;
+    do {
+      response = ReadResponseHead(*reader_);
+      cookies_.StoreFrom(response.headers, target.host);
+    } while (response.status == 100);
+
+    const std::string* location = response.headers.Find("Location");
+    const int status = response.status;
+    if ((location && !location->empty()) || (status >= 300 && status <= 399 && status != 304)) {
+      ++redirects;
+      bool reusable = DropRedirectBody(*reader_, response.headers, options_.redirectBodyWaitMs,
+                                       options_.maxBodyBytes);
+      KeepOrClose(post, response.headers, reusable);
+      // The last redirect answer ends the call with an empty body, without a failure.
+      if (redirects >= kRedirectMaximum) return Outcome{};
+      next = location ? *location : std::string();
+      continue;
+    }
+
+    Outcome outcome;
+    outcome.contentType = response.headers.Value("Content-Type");
+    outcome.statusLine = response.statusLine;
+    outcome.status = status;
+    if (status >= 200 && status <= 299) {
+      if (status == 204) {
+        std::string dropped;
+        reader_->ReadFor(options_.leftoverWaitMs, dropped, options_.maxBodyBytes);
+        if (dropped.size() > options_.maxBodyBytes) throw HttpError("Response too large.");
+      } else {
+        ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
+      }
+    } else {
+      outcome.failed = true;
+      if (status == 304 || (status >= 101 && status <= 199)) {
+        reader_->ReadFor(options_.leftoverWaitMs, outcome.body, options_.maxBodyBytes);
+        if (outcome.body.size() > options_.maxBodyBytes) throw HttpError("Response too large.");
+      } else {
+        ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
+      }
+    }
+    KeepOrClose(post, response.headers, true);
+    return outcome;
+  }
+}
+
+void HttpClient::Connect(const Url& url) {
+  if (connection_ && (!EqualsIgnoreCase(connectedHost_, url.host) || connectedPort_ != url.port)) {
+    CloseConnection();
+  }
+  // A connection the peer has closed meanwhile is replaced; an error found here fails the call.
+  if (connection_ && !reader_->HasBuffered() && !connection_->PeerOpen()) CloseConnection();
+  if (connection_) return;
+  connection_ = connector_->Connect(url.host, url.port);
+  reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs);
+  connectedHost_ = url.host;
+  connectedPort_ = url.port;
+}
+
+void HttpClient::KeepOrClose(bool post, const HttpHeaders& headers, bool reusable) {
+  bool keep;
+  if (post) {
+    keep = HeaderEquals(headers, "Connection", "KEEP-ALIVE") ||
+           HeaderEquals(headers, "Proxy-Connection", "KEEP-ALIVE");
+  } else {
+    keep = !HeaderEquals(headers, "Connection", "CLOSE") &&
+           !HeaderEquals(headers, "Proxy-Connection", "CLOSE");
+  }
+  if (!keep || !reusable || reader_->PeerClosed()) CloseConnection();
+}
+
+void HttpClient::CloseConnection() {
+  reader_.reset();
+  connection_.reset();
+}
+
+}  // namespace lantervo

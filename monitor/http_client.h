@@ -1,0 +1,55 @@
+#pragma once
+// The system's one HTTP client: plain HTTP/1.1 GET and HTTP/1.0 form POST with a fixed
+// profile, redirects, connection reuse and a cookie store. Calls are made one at a time; the
+// client may move between threads between calls.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/connection.h"
+#include "monitor/cookie_store.h"
+#include "monitor/http_options.h"
+#include "monitor/url.h"
+
+namespace lantervo {
+
+class ResponseReader;
+class HttpHeaders;
+
+class HttpClient {
+ public:
+  static constexpr int kRedirectMaximum = 15;
+
+  explicit HttpClient(HttpClientOptions options = {});
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // The final response body as text. Throws HttpError.
+  std::string Get(const std::string& url);
+  // Sends `fields` ("name=value" lines) as a URL-encoded form; the reply body as text.
+  // Throws HttpError.
+  std::string Post(const std::string& url, const std::vector<std::string>& fields);
+
+  const CookieStore& Cookies() const { return cookies_; }
+
+ private:
+  struct Outcome;
+  std::string Call(bool post, const std::string& url, const std::string& form);
+  Outcome Exchange(bool post, const std::string& url, const std::string& form);
+  void Connect(const Url& url);
+  void KeepOrClose(bool post, const HttpHeaders& headers, bool reusable);
+  void CloseConnection();
+
+  HttpClientOptions options_;
+  std::shared_ptr<Connector> connector_;
+  std::optional<Url> base_;
+  CookieStore cookies_;
+  std::unique_ptr<Connection> connection_;
+  std::unique_ptr<ResponseReader> reader_;
+  std::string connectedHost_;
+  int connectedPort_ = 0;
+};
+
+}  // namespace lantervo

@@ -1,0 +1,35 @@
+#pragma once
+// The waits and limits of an HttpClient. The defaults are the client's fixed profile; tests
+// shorten them to run the same code path quickly.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace lantervo {
+
+namespace platform {
+class Resolver;
+}
+class Connector;
+
+struct HttpClientOptions {
+  int connectTimeoutMs = 120000;
+  int connectPollMs = 125;
+  // No byte for this long fails the call with "Read timed out.".
+  int readTimeoutMs = 30000;
+  // How long a redirect answer's body may take to begin before it is skipped.
+  int redirectBodyWaitMs = 5000;
+  // What arrives within this wait after an answer that has no body is read and dropped.
+  int leftoverWaitMs = 100;
+  // A body above this fails the call with "Response too large.".
+  std::size_t maxBodyBytes = std::size_t{16} << 20;
+  // The system resolver when null.
+  platform::Resolver* resolver = nullptr;
+  // TCP sockets when null.
+  std::shared_ptr<Connector> connector;
+  // Seconds since 1970 (UTC), for cookie expiry; the system clock when empty.
+  std::function<std::int64_t()> now;
+};
+
+}  // namespace lantervo

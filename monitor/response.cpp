@@ -1,0 +1,114 @@
+#include "monitor/response.h"
+
+#include "core/error.h"
+#include "monitor/ascii.h"
+
+namespace lantervo {
+
+namespace {
+
+[[noreturn]] void ClosedGracefully() {
+  throw HttpError("Connection Closed Gracefully.");
+}
+[[noreturn]] void TooLarge() {
+  throw HttpError("Response too large.");
+}
+
+// A chunk size: hexadecimal digits up to the first blank; 0 for anything else.
+std::size_t ChunkSize(const std::string& line) {
+  std::string_view digits = std::string_view(line).substr(0, line.find(' '));
+  if (digits.empty()) return 0;
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    int d = c >= '0' && c <= '9'   ? c - '0'
+            : c >= 'a' && c <= 'f' ? c - 'a' + 10
+            : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                   : -1;
+    if (d < 0) return 0;
+    value = value * 16 + static_cast<unsigned>(d);
+    if (value > INT32_MAX) return 0;
+  }
+  return static_cast<std::size_t>(value);
+}
+
+void ReadChunked(ResponseReader& reader, std::string& body, std::size_t limit) {
+  std::string line;
+  for (;;) {
+    if (!reader.ReadLine(line)) ClosedGracefully();
+    std::size_t size = ChunkSize(line);
+    if (size == 0) break;
+    if (size > limit - body.size()) TooLarge();
+    if (reader.Read(size, body) < size) ClosedGracefully();
+    if (!reader.ReadLine(line)) ClosedGracefully();
+  }
+  if (!reader.ReadLine(line)) ClosedGracefully();
+}
+
+}  // namespace
+
+int StatusCodeOf(const std::string& statusLine) {
+  std::size_t first = statusLine.find(' ');
+  if (first == std::string::npos) return -1;
+  std::size_t second = statusLine.find(' ', first + 1);
+  std::string_view field =
+      std::string_view(statusLine)
+          .substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+  return ParseInt32(field).value_or(-1);
+}
+
+ResponseHead ReadResponseHead(ResponseReader& reader) {
+  ResponseHead head;
+  if (!reader.ReadLine(head.statusLine)) ClosedGracefully();
+  head.status = StatusCodeOf(head.statusLine);
+  std::string line;
+  for (;;) {
+    bool complete = reader.ReadLine(line);
+    if (line.empty()) break;
+    head.headers.AddLine(line);
+    if (!complete) break;
+  }
+  return head;
+}
+
+std::optional<std::int32_t> ContentLengthOf(const HttpHeaders& headers) {
+  const std::string* value = headers.Find("Content-Length");
+  if (!value) return std::nullopt;
+  std::optional<std::int32_t> length = ParseInt32(TrimBlanks(*value));
+  if (!length || *length < 0) return std::nullopt;
+  return length;
+}
+
+bool IsChunked(const HttpHeaders& headers) {
+  const std::string* value = headers.Find("Transfer-Encoding");
+  return value && FindIgnoreCase(*value, "chunked") != std::string::npos;
+}
+
+void ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& body,
+              std::size_t limit) {
+  if (IsChunked(headers)) return ReadChunked(reader, body, limit);
+  if (std::optional<std::int32_t> length = ContentLengthOf(headers)) {
+    std::size_t wanted = static_cast<std::size_t>(*length);
+    if (wanted > limit - body.size()) {
+      // Read one byte beyond the limit: a peer that closes before it gave a short body.
+      reader.Read(limit - body.size() + 1, body);
+      if (body.size() > limit) TooLarge();
+      return;
+    }
+    reader.Read(wanted, body);
+    return;
+  }
+  reader.ReadToClose(body, limit);
+}
+
+bool DropRedirectBody(ResponseReader& reader, const HttpHeaders& headers, int waitMs,
+                      std::size_t limit) {
+  std::string dropped;
+  if (!IsChunked(headers)) {
+    if (ContentLengthOf(headers) == 0) return true;
+    if (!reader.WaitForData(waitMs)) return false;
+  }
+  ReadBody(reader, headers, dropped, limit);
+  return true;
+}
+
+}  // namespace lantervo

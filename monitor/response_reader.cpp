@@ -1,0 +1,103 @@
+#include "monitor/response_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "core/error.h"
+#include "platform/clock.h"
+
+namespace lantervo {
+
+namespace {
+
+constexpr std::size_t kReceiveSize = 64 * 1024;
+
+[[noreturn]] void TooLarge() {
+  throw HttpError("Response too large.");
+}
+
+}  // namespace
+
+std::size_t ResponseReader::ReceiveInto(std::string& out, std::size_t max) {
+  if (closed_) return 0;
+  if (!connection_.WaitReadable(readTimeoutMs_)) throw HttpError("Read timed out.");
+  std::size_t old = out.size();
+  out.resize(old + max);
+  std::size_t n = connection_.Receive(out.data() + old, max);
+  out.resize(old + n);
+  if (n == 0) closed_ = true;
+  return n;
+}
+
+bool ResponseReader::Fill() {
+  if (pos_ == buffer_.size()) {
+    buffer_.clear();
+    pos_ = 0;
+  } else if (pos_ > kReceiveSize) {
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+  }
+  return ReceiveInto(buffer_, kReceiveSize) > 0;
+}
+
+bool ResponseReader::ReadLine(std::string& line) {
+  std::size_t scanned = 0;  // bytes after pos_ already searched for the LF
+  for (;;) {
+    std::size_t lf = buffer_.find('\n', pos_ + scanned);
+    if (lf != std::string::npos) {
+      std::size_t end = lf > pos_ && buffer_[lf - 1] == '\r' ? lf - 1 : lf;
+      if (end - pos_ > kMaxLineLength) throw HttpError("Max line length exceeded.");
+      line.assign(buffer_, pos_, end - pos_);
+      pos_ = lf + 1;
+      return true;
+    }
+    scanned = buffer_.size() - pos_;
+    // Even a CR LF arriving next could not bring the line back under the limit.
+    if (scanned > kMaxLineLength + 1) throw HttpError("Max line length exceeded.");
+    if (!Fill()) {
+      line.assign(buffer_, pos_, std::string::npos);
+      pos_ = buffer_.size();
+      return false;
+    }
+  }
+}
+
+std::size_t ResponseReader::Read(std::size_t count, std::string& out) {
+  std::size_t taken = std::min(count, buffer_.size() - pos_);
+  out.append(buffer_, pos_, taken);
+  pos_ += taken;
+  while (taken < count) {
+    std::size_t n = ReceiveInto(out, std::min(count - taken, kReceiveSize * 4));
+    if (n == 0) break;
+    taken += n;
+  }
+  return taken;
+}
+
+void ResponseReader::ReadToClose(std::string& out, std::size_t limit) {
+  out.append(buffer_, pos_, std::string::npos);
+  pos_ = buffer_.size();
+  while (out.size() <= limit) {
+    if (ReceiveInto(out, kReceiveSize * 4) == 0) return;
+  }
+  TooLarge();
+}
+
+void ResponseReader::ReadFor(int waitMs, std::string& out, std::size_t limit) {
+  std::size_t taken = std::min(limit + 1, buffer_.size() - pos_);
+  out.append(buffer_, pos_, taken);
+  pos_ += taken;
+  const std::uint32_t start = platform::TickCount();
+  while (!closed_ && out.size() <= limit) {
+    std::uint32_t spent = platform::TickCount() - start;
+    if (spent >= static_cast<std::uint32_t>(waitMs)) break;
+    if (!connection_.WaitReadable(waitMs - static_cast<int>(spent))) break;
+    ReceiveInto(out, std::min(kReceiveSize, limit + 1 - out.size()));
+  }
+}
+
+bool ResponseReader::WaitForData(int waitMs) {
+  return HasBuffered() || closed_ || connection_.WaitReadable(waitMs);
+}
+
+}  // namespace lantervo

@@ -1,0 +1,46 @@
+#pragma once
+// Buffered reading of one connection: lines with the length limit, byte counts, reading to
+// the peer's close and reading for a limited time. Every wait for bytes is bounded by the read
+// timeout ("Read timed out.").
+#include <cstddef>
+#include <string>
+
+#include "monitor/connection.h"
+
+namespace lantervo {
+
+class ResponseReader {
+ public:
+  static constexpr std::size_t kMaxLineLength = 16384;
+
+  ResponseReader(Connection& connection, int readTimeoutMs)
+      : connection_(connection), readTimeoutMs_(readTimeoutMs) {}
+
+  // One line without its LF and a CR just before it. False when the peer closed before the
+  // LF; `line` then holds what came. Throws "Max line length exceeded.".
+  bool ReadLine(std::string& line);
+  // Appends up to `count` bytes to `out`; fewer only when the peer closes first.
+  std::size_t Read(std::size_t count, std::string& out);
+  // Appends everything up to the peer's close, failing once `out` grows beyond `limit`.
+  void ReadToClose(std::string& out, std::size_t limit);
+  // Appends what arrives within waitMs or until the peer closes, up to limit + 1 bytes.
+  void ReadFor(int waitMs, std::string& out, std::size_t limit);
+  // True when bytes are buffered or arrive (or the peer closes) within waitMs.
+  bool WaitForData(int waitMs);
+
+  bool HasBuffered() const { return pos_ < buffer_.size(); }
+  bool PeerClosed() const { return closed_; }
+
+ private:
+  // Receives more bytes into the buffer; false when the peer has closed.
+  bool Fill();
+  std::size_t ReceiveInto(std::string& out, std::size_t max);
+
+  Connection& connection_;
+  int readTimeoutMs_;
+  std::string buffer_;
+  std::size_t pos_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace lantervo
