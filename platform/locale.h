@@ -8,4 +8,16 @@ namespace lantervo::platform {
 // without encoding; Windows: the user default locale name with "-" turned into "_").
 std::string UserLocaleName();
 
+// The user's default locale as two-letter ISO 639 language and ISO 3166 country codes, e.g.
+// {"cs", "CZ"}; a part the platform cannot report as two letters is left empty (Linux: taken
+// from LC_ALL, then LC_MESSAGES).
+struct LanguageCountry {
+  std::string language;
+  std::string country;
+};
+LanguageCountry UserLanguageCountry();
+
+// The calling thread's Windows locale identifier (GetThreadLocale); 0 where there is none.
+unsigned ThreadLocaleId();
+
 }  // namespace lantervo::platform

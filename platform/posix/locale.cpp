@@ -18,4 +18,26 @@ std::string UserLocaleName() {
   return "en_US";
 }
 
+LanguageCountry UserLanguageCountry() {
+  for (const char* var : {"LC_ALL", "LC_MESSAGES"}) {
+    const char* v = std::getenv(var);
+    if (!v || !*v) continue;
+    std::string s(v);
+    auto cut = s.find_first_of(".@");
+    if (cut != std::string::npos) s.resize(cut);
+    LanguageCountry result;
+    auto bar = s.find('_');
+    std::string language = s.substr(0, bar);
+    std::string country = bar == std::string::npos ? std::string() : s.substr(bar + 1);
+    if (language.size() == 2) result.language = language;
+    if (country.size() == 2) result.country = country;
+    return result;
+  }
+  return {};
+}
+
+unsigned ThreadLocaleId() {
+  return 0;
+}
+
 }  // namespace lantervo::platform
