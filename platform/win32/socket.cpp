@@ -178,12 +178,23 @@ std::size_t TcpSocket::Receive(char* buffer, std::size_t size) {
 }
 
 TcpSocket::PeerState TcpSocket::CheckPeer() {
-  if (SelectOne(Sock(handle_), false, 0) == 0) return PeerState::Open;
+  WSAPOLLFD p{Sock(handle_), POLLRDNORM, 0};
+  int ready = WSAPoll(&p, 1, 0);
+  if (ready == SOCKET_ERROR) ThrowLast();
+  if (ready == 0) return PeerState::Open;
   char byte;
   int n = recv(Sock(handle_), &byte, 1, MSG_PEEK);
   if (n > 0) return PeerState::Open;
-  if (n == 0) return PeerState::Closed;
-  ThrowLast();
+  if (n == SOCKET_ERROR) ThrowLast();
+  // Some socket layers (wine's) report a reset as the end of the stream; only the error flag
+  // of the poll tells it from an orderly close.
+  if (p.revents & POLLERR) {
+    int error = 0;
+    int length = sizeof error;
+    getsockopt(Sock(handle_), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+    throw SocketError(error != 0 ? error : WSAECONNRESET);
+  }
+  return PeerState::Closed;
 }
 
 void TcpSocket::SendAll(std::string_view bytes) {
