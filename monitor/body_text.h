@@ -10,6 +10,6 @@ std::string CharsetOf(std::string_view contentType);
 
 // UTF-8 when the charset is "UTF-8" or "UTF8" (any case; malformed sequences become U+FFFD),
 // otherwise one character per byte with the byte's code (ISO-8859-1). The result is UTF-8.
-std::string BodyToText(const std::string& body, std::string_view contentType);
+std::string BodyToText(std::string body, std::string_view contentType);
 
 }  // namespace lantervo

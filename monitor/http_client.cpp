@@ -70,7 +70,7 @@ std::string HttpClient::Call(bool post, const std::string& url, const std::strin
     CloseConnection();
     throw;
   }
-  std::string text = BodyToText(outcome.body, outcome.contentType);
+  std::string text = BodyToText(std::move(outcome.body), outcome.contentType);
   if (outcome.failed) throw HttpError(outcome.statusLine, outcome.status, std::move(text));
   return text;
 }

@@ -10,8 +10,6 @@ namespace lantervo {
 
 namespace {
 
-constexpr std::size_t kReceiveSize = 64 * 1024;
-
 [[noreturn]] void TooLarge() {
   throw HttpError("Response too large.");
 }
@@ -21,10 +19,9 @@ constexpr std::size_t kReceiveSize = 64 * 1024;
 std::size_t ResponseReader::ReceiveInto(std::string& out, std::size_t max) {
   if (closed_) return 0;
   if (!connection_.WaitReadable(readTimeoutMs_)) throw HttpError("Read timed out.");
-  std::size_t old = out.size();
-  out.resize(old + max);
-  std::size_t n = connection_.Receive(out.data() + old, max);
-  out.resize(old + n);
+  if (!scratch_) scratch_.reset(new char[kReceiveSize]);
+  std::size_t n = connection_.Receive(scratch_.get(), std::min(max, kReceiveSize));
+  out.append(scratch_.get(), n);
   if (n == 0) closed_ = true;
   return n;
 }
@@ -63,11 +60,13 @@ bool ResponseReader::ReadLine(std::string& line) {
 }
 
 std::size_t ResponseReader::Read(std::size_t count, std::string& out) {
+  // Room for a declared length up front, but not more than a few receives' worth on trust.
+  out.reserve(out.size() + std::min(count, kReceiveSize * 64));
   std::size_t taken = std::min(count, buffer_.size() - pos_);
   out.append(buffer_, pos_, taken);
   pos_ += taken;
   while (taken < count) {
-    std::size_t n = ReceiveInto(out, std::min(count - taken, kReceiveSize * 4));
+    std::size_t n = ReceiveInto(out, count - taken);
     if (n == 0) break;
     taken += n;
   }
@@ -78,7 +77,7 @@ void ResponseReader::ReadToClose(std::string& out, std::size_t limit) {
   out.append(buffer_, pos_, std::string::npos);
   pos_ = buffer_.size();
   while (out.size() <= limit) {
-    if (ReceiveInto(out, kReceiveSize * 4) == 0) return;
+    if (ReceiveInto(out, kReceiveSize) == 0) return;
   }
   TooLarge();
 }

@@ -3,6 +3,7 @@
 // the peer's close and reading for a limited time. Every wait for bytes is bounded by the read
 // timeout ("Read timed out.").
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "monitor/connection.h"
@@ -12,6 +13,7 @@ namespace lantervo {
 class ResponseReader {
  public:
   static constexpr std::size_t kMaxLineLength = 16384;
+  static constexpr std::size_t kReceiveSize = 64 * 1024;
 
   ResponseReader(Connection& connection, int readTimeoutMs)
       : connection_(connection), readTimeoutMs_(readTimeoutMs) {}
@@ -38,6 +40,7 @@ class ResponseReader {
 
   Connection& connection_;
   int readTimeoutMs_;
+  std::unique_ptr<char[]> scratch_;  // what one receive brings in
   std::string buffer_;
   std::size_t pos_ = 0;
   bool closed_ = false;

@@ -40,12 +40,12 @@ std::string HttpTestServer::Url(const std::string& path) const {
 
 void HttpTestServer::Answer(std::string bytes, Then then) {
   std::lock_guard<std::mutex> lock(mutex_);
-  replies_.push_back(Reply{std::move(bytes), then});
+  replies_.push_back(Reply{std::make_shared<const std::string>(std::move(bytes)), then});
 }
 
 void HttpTestServer::AnswerAlways(std::string bytes, Then then) {
   std::lock_guard<std::mutex> lock(mutex_);
-  always_ = Reply{std::move(bytes), then};
+  always_ = Reply{std::make_shared<const std::string>(std::move(bytes)), then};
 }
 
 void HttpTestServer::WaitIdle() {
@@ -143,7 +143,7 @@ void HttpTestServer::Serve(platform::TcpSocket& connection) {
     }
     std::optional<Reply> reply = NextReply();
     if (!reply) return;
-    connection.SendAll(reply->bytes);
+    connection.SendAll(*reply->bytes);
     switch (reply->then) {
       case Then::KeepOpen:
         ReplyDone();

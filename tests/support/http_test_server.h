@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,7 +54,7 @@ class HttpTestServer {
 
  private:
   struct Reply {
-    std::string bytes;
+    std::shared_ptr<const std::string> bytes;  // shared, so a large answer is never copied
     Then then;
   };
   void Run();
