@@ -1,0 +1,247 @@
+// Check runs on a real worker thread, reaching the window through the hand-off, against
+// loopback servers: rows, log lines, status text, lamp, tray and balloons; the timer between
+// runs; Quit during a run; errors of a hand-off.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/support/http_test_server.h"
+#include "tests/ui/main_form_fixture.h"
+
+namespace lantervo::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class CheckRunTest : public MainFormTest {
+ protected:
+  void SetUp() override {
+    MainFormTest::SetUp();
+    fine.AnswerAlways(HttpTestServer::Ok("hello"));
+    missing.AnswerAlways("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    wrong.AnswerAlways(HttpTestServer::Ok("other"));
+    loop.AnswerAlways(HttpTestServer::Redirect("/again"));
+  }
+
+  void AddMixedServers() {
+    AddServer({"alpha", fine.Url("/a"), true, "hello"});
+    AddServer({"bravo", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"});
+    AddServer({"charlie", missing.Url("/gone")});
+    AddServer({"delta", wrong.Url("/"), true, "expected"});
+    AddServer({"echo", fine.Url("/e"), true, "", 50});
+    AddServer({"foxtrot", loop.Url("/again")});
+    AddServer({"golf", fine.Url("/g"), false});
+  }
+
+  HttpTestServer fine, missing, wrong, loop;
+};
+
+const std::string kRefused = "Socket Error # 10061\r\nConnection refused.";
+
+TEST_F(CheckRunTest, MixedServersGiveTheirRowsLogLinesAndOutcome) {
+  AddMixedServers();
+  RunOnce();
+
+  EXPECT_THAT(Rows(), ElementsAre(RowValues{"alpha", "OK", "OK", 100},
+                                  RowValues{"bravo", "ERR_LOAD", "Unable to load: " + kRefused, -1},
+                                  RowValues{"charlie", "ERR_LOAD",
+                                            "Unable to load: HTTP/1.1 404 Not Found", -1},
+                                  RowValues{"delta", "ERR_RESP", "Wrong response: other", 100},
+                                  RowValues{"echo", "ERR_SLOW", "Slow load", 100},
+                                  RowValues{"foxtrot", "ERR_LOAD", "Unable to load:", -1},
+                                  RowValues{"golf", "", "Waiting...", -1}));
+  EXPECT_EQ(dir.Read("LTV.log"),
+            LogLine("SYSTEM", "Checking...") +
+                LogLine("ERROR", "Unable to load 'bravo'. Error: " + kRefused) +
+                LogLine("ERROR", "Unable to load 'charlie'. Error: HTTP/1.1 404 Not Found") +
+                LogLine("ERROR", "Wrong response 'delta': other") +
+                LogLine("ERROR", "Slow load 'echo'. Load time 100ms.") +
+                LogLine("ERROR", "Unable to load 'foxtrot'. Error: ") +
+                LogLine("ERROR", "Completed with problems detected."));
+  EXPECT_EQ(form->ErrorCount, 5);
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 5 errors!");
+  const std::string problems = "One or more websites problem. Unable to load or wrong response.";
+  EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 1);
+  EXPECT_EQ(form->imageSemafor->Picture()->ImageList(), form->imagelistSemafor);
+  EXPECT_EQ(form->imageSemafor->Hint(), problems);
+  EXPECT_EQ(form->TrayIcon->IconIndex(), 1);
+  EXPECT_EQ(form->TrayIcon->Hint(), problems);
+  EXPECT_TRUE(form->buttonWarning->Visible());
+
+  const auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 5u);
+  EXPECT_EQ(balloons[0].title, "Load error");
+  EXPECT_EQ(balloons[0].text, "Unable to load 'bravo'");
+  EXPECT_EQ(balloons[1].text, "Unable to load 'charlie'");
+  EXPECT_EQ(balloons[2].title, "Response error");
+  EXPECT_EQ(balloons[2].text, "Wrong response 'delta': other");
+  EXPECT_EQ(balloons[3].title, "Slow load");
+  EXPECT_EQ(balloons[3].text, "Slow load 'echo'");
+  EXPECT_EQ(balloons[4].text, "Unable to load 'foxtrot'");
+  for (const Balloon& balloon : balloons) {
+    EXPECT_EQ(balloon.flags, bfError);
+    EXPECT_EQ(balloon.timeout, 5);
+  }
+
+  // Two pauses per active server, each injected as no time at all.
+  EXPECT_EQ(pauses.load(), 12);
+  // The inactive row was never asked for; the fine server saw alpha and echo.
+  EXPECT_EQ(fine.Requests().size(), 2u);
+  EXPECT_TRUE(form->gridLink->Enabled());
+  EXPECT_TRUE(form->actionServerEdit->Enabled());
+  EXPECT_TRUE(form->timerCheck->Enabled());
+}
+
+TEST_F(CheckRunTest, BalloonLevelOneShowsOnlyLoadErrors) {
+  config.Set(&AppConfig::BalloonLevel, 1);
+  AddMixedServers();
+  RunOnce();
+  const auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 3u);
+  EXPECT_EQ(balloons[0].text, "Unable to load 'bravo'");
+  EXPECT_EQ(balloons[1].text, "Unable to load 'charlie'");
+  EXPECT_EQ(balloons[2].text, "Unable to load 'foxtrot'");
+}
+
+TEST_F(CheckRunTest, UnreachableVerificationMarksEveryRowOffline) {
+  config.Set(&AppConfig::VerifyEnabled, true);
+  config.Set(&AppConfig::VerifyURL, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/");
+  AddServer({"alpha", fine.Url("/a")});
+  AddServer({"bravo", fine.Url("/b"), false});
+  RunOnce();
+
+  EXPECT_THAT(Rows(), ElementsAre(RowValues{"alpha", "OFFLINE", "Unable to check server.", -1},
+                                  RowValues{"bravo", "OFFLINE", "Unable to check server.", -1}));
+  EXPECT_THAT(fine.Requests(), IsEmpty());
+  EXPECT_EQ(dir.Read("LTV.log"),
+            LogLine("SYSTEM", "Checking...") + LogLine("ERROR", "Stopped! Probably offline."));
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Offline!");
+  EXPECT_EQ(form->TrayIcon->IconIndex(), 2);
+  EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 2);
+  const auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, "Offline");
+  EXPECT_EQ(balloons[0].flags, bfWarning);
+}
+
+TEST_F(CheckRunTest, TheNextRunStartsOneIntervalAfterTheLastEnded) {
+  AddServer({"alpha", fine.Url("/a")});
+  RunOnce();
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Completed");
+  EXPECT_EQ(fine.Requests().size(), 1u);
+
+  // The timer was off for the whole run and counts the full interval from its end.
+  EXPECT_EQ(desktop.NextTimerDue(), 300000);
+  desktop.Advance(299999);
+  EXPECT_TRUE(form->CurrentCheck()->Finished());
+  EXPECT_EQ(desktop.HandOffs().Drain(), 0);
+  EXPECT_EQ(fine.Requests().size(), 1u);
+  desktop.Advance(1);
+  EXPECT_FALSE(form->timerCheck->Running());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(fine.Requests().size(), 2u);
+  EXPECT_EQ(dir.Read("LTV.log"),
+            LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors.") +
+                LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors."));
+}
+
+TEST_F(CheckRunTest, QuitDuringARunLetsItVisitEveryServerAndStartsNoOther) {
+  AddMixedServers();
+  StartTimer();
+  desktop.Advance(300000);
+  TLTVCheck* running = form->CurrentCheck();
+  ASSERT_NE(running, nullptr);
+  // The worker cannot be past its first hand-off: nothing has carried it out yet.
+  form->StopChecks();
+
+  EXPECT_TRUE(running->Finished());
+  for (const RowValues& row : Rows()) EXPECT_NE(row.status, "CHECK") << row.name;
+  EXPECT_EQ(Rows()[5].status, "ERR_LOAD");
+  EXPECT_THAT(dir.Read("LTV.log"),
+              ::testing::EndsWith(LogLine("ERROR", "Completed with problems detected.")));
+  EXPECT_FALSE(form->timerCheck->Enabled());
+  EXPECT_EQ(desktop.RunningTimers(), 0u);
+  const auto requests = fine.Requests().size();
+  desktop.Advance(3000000);
+  EXPECT_EQ(desktop.HandOffs().Drain(), 0);
+  EXPECT_EQ(fine.Requests().size(), requests);
+}
+
+TEST_F(CheckRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeAnyProbe) {
+  // The log's path is a folder, so the "Checking..." line fails in its hand-off.
+  EventLog broken(dir.Path(), [] { return true; });
+  MainFormContext context{desktop, config, broken};
+  context.clock = RunClock{[] { return 0u; }, [](std::uint32_t) {}};
+  form = std::make_unique<TMainForm>(std::move(context));
+  form->setServer.CreateList();
+  AddServer({"alpha", fine.Url("/a")});
+  RunOnce();
+
+  EXPECT_THAT(fine.Requests(), IsEmpty());
+  EXPECT_THAT(Rows(), ElementsAre(RowValues{"alpha", "", "Waiting...", -1}));
+  // EndRunUi still ran: the grid and the commands are back, the timer counts again.
+  EXPECT_TRUE(form->gridLink->Enabled());
+  EXPECT_TRUE(form->actionServerAdd->Enabled());
+  EXPECT_TRUE(form->timerCheck->Enabled());
+  EXPECT_EQ(form->StatusBar->SimpleText(), "");
+}
+
+// Records the enabled changes of the list actions, the grid and the timer.
+TEST_F(CheckRunTest, RunUiDisablesAndEnablesInOrder) {
+  AddServer({"alpha", fine.Url("/a")});
+  std::vector<std::string> changes;
+  std::vector<Component*> watched{form->actionServerAdd,
+                                  form->actionServerEdit,
+                                  form->actionServerDelete,
+                                  form->actionServerActivate,
+                                  form->actionServerDeactivate,
+                                  form->actionServerActivateAll,
+                                  form->gridLink,
+                                  form->timerCheck};
+  StartTimer();
+  std::vector<int> subscriptions;
+  for (Component* component : watched)
+    subscriptions.push_back(
+        component->Subscribe([&changes, component](Persistent&, const std::string& property) {
+          if (property != "Enabled" && property != "Repaint") return;
+          std::string value;
+          if (auto* action = dynamic_cast<TAction*>(component))
+            value = action->Enabled() ? "on" : "off";
+          if (auto* control = dynamic_cast<TControl*>(component))
+            value = property == "Repaint" ? "" : (control->Enabled() ? "on" : "off");
+          if (auto* timer = dynamic_cast<TTimer*>(component))
+            value = timer->Enabled() ? "on" : "off";
+          changes.push_back(component->Name() + " " + property + " " + value);
+        }));
+  desktop.Advance(300000);
+  form->CurrentCheck()->WaitFor();
+  for (std::size_t i = 0; i < watched.size(); ++i) watched[i]->Unsubscribe(subscriptions[i]);
+
+  EXPECT_THAT(changes,
+              ElementsAre("timerCheck Enabled off", "actionServerAdd Enabled off",
+                          "actionServerEdit Enabled off", "actionServerDelete Enabled off",
+                          "actionServerActivate Enabled off", "actionServerDeactivate Enabled off",
+                          "actionServerActivateAll Enabled off", "gridLink Enabled off",
+                          "gridLink Repaint ", "gridLink Enabled on", "gridLink Repaint ",
+                          "timerCheck Enabled on", "actionServerAdd Enabled on",
+                          "actionServerActivateAll Enabled on", "actionServerEdit Enabled on",
+                          "actionServerDelete Enabled on", "actionServerActivate Enabled on",
+                          "actionServerDeactivate Enabled on"));
+}
+
+TEST_F(CheckRunTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
+  RunOnce();
+  EXPECT_TRUE(form->actionServerAdd->Enabled());
+  EXPECT_TRUE(form->actionServerActivateAll->Enabled());
+  EXPECT_FALSE(form->actionServerEdit->Enabled());
+  EXPECT_FALSE(form->actionServerDelete->Enabled());
+  EXPECT_FALSE(form->actionServerActivate->Enabled());
+  EXPECT_FALSE(form->actionServerDeactivate->Enabled());
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Completed");
+  EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 0);
+  EXPECT_EQ(dir.Read("LTV.log"),
+            LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors."));
+}
+
+}  // namespace
+}  // namespace lantervo::test

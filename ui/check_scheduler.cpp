@@ -1,0 +1,144 @@
+#include "ui/check_scheduler.h"
+
+#include "core/config_store.h"
+#include "monitor/http_client.h"
+#include "toolkit/desktop.h"
+#include "ui/main_form.h"
+
+namespace lantervo {
+
+void MainFormRunHost::OnUi(const std::function<void()>& operation) {
+  form_.GetDesktop()->Synchronize(operation);
+}
+
+void MainFormRunHost::BeginRunUi() {
+  OnUi([this] {
+    TMainForm& f = form_;
+    f.actionServerAdd->SetEnabled(false);
+    f.actionServerEdit->SetEnabled(false);
+    f.actionServerDelete->SetEnabled(false);
+    f.actionServerActivate->SetEnabled(false);
+    f.actionServerDeactivate->SetEnabled(false);
+    f.actionServerActivateAll->SetEnabled(false);
+    f.gridLink->SetEnabled(false);
+    f.gridLink->Repaint();
+  });
+}
+
+void MainFormRunHost::EndRunUi() {
+  OnUi([this] {
+    TMainForm& f = form_;
+    f.gridLink->SetEnabled(true);
+    f.gridLink->Repaint();
+    if (!f.IsClosing) f.timerCheck->SetEnabled(true);
+    f.actionServerAdd->SetEnabled(true);
+    f.actionServerActivateAll->SetEnabled(true);
+    f.UpdateRowActions();
+  });
+}
+
+void MainFormRunHost::AddLog(const std::string& message, const std::string& level) {
+  OnUi([&] { form_.AddLog(message, level); });
+}
+
+void MainFormRunHost::SetStatusText(const std::string& text) {
+  OnUi([&] { form_.StatusBar->SetSimpleText(text); });
+}
+
+void MainFormRunHost::SetRunState(int state) {
+  OnUi([&] { form_.SetRunState(state); });
+}
+
+void MainFormRunHost::ShowBalloon(const std::string& title, const std::string& text,
+                                  BalloonKind kind) {
+  OnUi([&] { form_.ShowBalloon(title, text, kind); });
+}
+
+void MainFormRunHost::MoveFirst() {
+  OnUi([&] { form_.setServer.MoveFirst(); });
+}
+
+void MainFormRunHost::MoveNext() {
+  OnUi([&] { form_.setServer.MoveNext(); });
+}
+
+bool MainFormRunHost::AtEnd() {
+  bool result = true;
+  OnUi([&] { result = form_.setServer.AtEnd(); });
+  return result;
+}
+
+void MainFormRunHost::BeginEdit() {
+  OnUi([&] { form_.setServer.BeginEdit(); });
+}
+
+void MainFormRunHost::PostRow() {
+  OnUi([&] { form_.setServer.PostRow(); });
+}
+
+bool MainFormRunHost::GetBool(const std::string& field) {
+  bool result = false;
+  OnUi([&] { result = form_.setServer.GetBool(field); });
+  return result;
+}
+
+std::int32_t MainFormRunHost::GetInt(const std::string& field) {
+  std::int32_t result = 0;
+  OnUi([&] { result = form_.setServer.GetInt(field); });
+  return result;
+}
+
+std::string MainFormRunHost::GetText(const std::string& field) {
+  std::string result;
+  OnUi([&] { result = form_.setServer.GetText(field); });
+  return result;
+}
+
+void MainFormRunHost::SetInt(const std::string& field, std::int32_t value) {
+  OnUi([&] { form_.setServer.SetInt(field, value); });
+}
+
+void MainFormRunHost::SetText(const std::string& field, const std::string& value) {
+  OnUi([&] { form_.setServer.SetText(field, value); });
+}
+
+TLTVCheck::TLTVCheck(TMainForm& form)
+    : form_(form),
+      host_(form),
+      thread_(form.GetDesktop()->SharedHandOffs(), [this] { Execute(); }) {}
+
+TLTVCheck::~TLTVCheck() = default;
+
+void TLTVCheck::Start() {
+  thread_.Start();
+}
+
+void TLTVCheck::Execute() {
+  // The run's own copy: a settings change saved meanwhile applies to the next run.
+  const AppConfig config = form_.Context().config.Snapshot();
+  const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel};
+  HttpClient& client = *form_.IdHTTP;
+  const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
+  lantervo::Execute(settings, host_, get, form_.Context().clock, form_.ErrorCount);
+}
+
+void TMainForm::timerCheckTimer(Component& sender) {
+  timerCheck->SetEnabled(false);
+  StartCheck();
+}
+
+void TMainForm::StartCheck() {
+  // Releasing the last worker waits for it; it has ended, since only its last step switches
+  // the timer on again.
+  check_.reset();
+  check_ = std::make_unique<TLTVCheck>(*this);
+  check_->Start();
+}
+
+void TMainForm::StopChecks() {
+  IsClosing = true;
+  timerCheck->SetEnabled(false);
+  if (check_) check_->WaitFor();
+}
+
+}  // namespace lantervo

@@ -1,0 +1,61 @@
+#pragma once
+// Scheduling of check runs: the worker that runs one, and the RunHost that carries each of the
+// run's steps over to the user-interface thread.
+#include <memory>
+
+#include "monitor/check_run.h"
+#include "toolkit/synchronize.h"
+
+namespace lantervo {
+
+class TMainForm;
+
+// The RunHost of the main window: every operation runs on the user-interface thread through
+// Synchronize while the calling worker waits; what it throws is thrown again in the worker.
+class MainFormRunHost : public RunHost {
+ public:
+  explicit MainFormRunHost(TMainForm& form) : form_(form) {}
+  void BeginRunUi() override;
+  void EndRunUi() override;
+  void AddLog(const std::string& message, const std::string& level) override;
+  void SetStatusText(const std::string& text) override;
+  void SetRunState(int state) override;
+  void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) override;
+  void MoveFirst() override;
+  void MoveNext() override;
+  bool AtEnd() override;
+  void BeginEdit() override;
+  void PostRow() override;
+  bool GetBool(const std::string& field) override;
+  std::int32_t GetInt(const std::string& field) override;
+  std::string GetText(const std::string& field) override;
+  void SetInt(const std::string& field, std::int32_t value) override;
+  void SetText(const std::string& field, const std::string& value) override;
+
+ private:
+  void OnUi(const std::function<void()>& operation);
+  TMainForm& form_;
+};
+
+// One check run on its own thread, created suspended. The object outlives its run and is
+// released by the next StartCheck.
+class TLTVCheck {
+ public:
+  explicit TLTVCheck(TMainForm& form);
+  ~TLTVCheck();  // waits for a thread still running
+  TLTVCheck(const TLTVCheck&) = delete;
+  TLTVCheck& operator=(const TLTVCheck&) = delete;
+
+  void Start();
+  bool Finished() const { return thread_.Finished(); }
+  // On the user-interface thread: waits for the run to end, carrying out its hand-offs.
+  void WaitFor() { thread_.WaitFor(); }
+
+ private:
+  void Execute();
+  TMainForm& form_;
+  MainFormRunHost host_;
+  WorkerThread thread_;
+};
+
+}  // namespace lantervo

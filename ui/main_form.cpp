@@ -1,0 +1,194 @@
+#include "ui/main_form.h"
+
+#include "core/config_store.h"
+#include "core/event_log.h"
+#include "monitor/http_client.h"
+#include "toolkit/desktop.h"
+#include "ui/check_scheduler.h"
+
+namespace lantervo {
+
+const ClassInfo& TMainForm::StaticClass() {
+  static const ClassInfo info("TMainForm", &TForm::StaticClass());
+  return info;
+}
+
+TMainForm::TMainForm(MainFormContext context)
+    : TForm(context.desktop), context_(std::move(context)) {
+  SetName("MainForm");
+  SetCaption("Lantervo 0.9.19");
+  SetClientWidth(570);
+  SetClientHeight(305);
+  SetBorderStyle(bsSingle);
+  SetBorderIcons(biSystemMenu | biMinimize);
+  SetPosition(poDesigned);
+  SetWindowClassName("QUORVIKMedia.Lantervo.0.9");
+
+  IdHTTP = context_.makeHttpClient ? context_.makeHttpClient() : std::make_unique<HttpClient>();
+  setServer.AfterInsert = [this] { setServerAfterInsert(); };
+  setServer.AfterDelete = [this] { setServerAfterDelete(); };
+
+  CreateActions();
+  CreateHeader();
+  CreateGrid();
+
+  StatusBar = &Add<TStatusBar>("StatusBar");
+  StatusBar->SetParent(this);
+  StatusBar->SetBounds(0, 286, 570, 19);
+  StatusBar->SetSimplePanel(true);
+
+  // Off until start-up sets the interval and switches it on.
+  timerCheck = &Add<TTimer>("timerCheck");
+  timerCheck->SetEnabled(false);
+  timerCheck->SetOnTimer([this](Component& sender) { timerCheckTimer(sender); });
+
+  CreateTray();
+}
+
+TMainForm::~TMainForm() {
+  // A run still going must end before the table and the widgets it reaches go away.
+  IsClosing = true;
+  if (timerCheck) timerCheck->SetEnabled(false);
+  if (check_) check_->WaitFor();
+  check_.reset();
+  DestroyComponents();
+}
+
+TAction& TMainForm::NewAction(const std::string& name, const std::string& caption,
+                              ShortCut shortCut) {
+  TAction& action = Add<TAction>(name);
+  action.SetCaption(caption);
+  action.SetShortCut(shortCut);
+  action.SetActionList(actionList);
+  return action;
+}
+
+void TMainForm::CreateActions() {
+  actionList = &Add<TActionList>("actionList");
+  // Captions are the catalog's ids; window translation looks them up.
+  actionServerDelete = &NewAction("actionServerDelete", "Delete", MakeShortCut('R', ssCtrl));
+  actionServerAdd = &NewAction("actionServerAdd", "Add", MakeShortCut('N', ssCtrl));
+  actionServerEdit = &NewAction("actionServerEdit", "Edit", MakeShortCut('E', ssCtrl));
+  actionServerActivate = &NewAction("actionServerActivate", "Activate", MakeShortCut('A', ssCtrl));
+  actionServerDeactivate =
+      &NewAction("actionServerDeactivate", "Deactivate", MakeShortCut('D', ssCtrl));
+  actionServerActivateAll = &NewAction("actionServerActivateAll", "Activate all", 0);
+}
+
+void TMainForm::CreateHeader() {
+  panelHeader = &Add<TPanel>("panelHeader");
+  panelHeader->SetParent(this);
+  panelHeader->SetBounds(0, 0, 570, 60);
+  panelHeader->SetColor(colors::kWhite);
+  panelHeader->SetBevelInner(bvNone);
+  panelHeader->SetBevelOuter(bvNone);
+
+  imagelistSemafor = &Add<TImageList>("imagelistSemafor");
+  imagelistSemafor->SetWidth(60);
+  imagelistSemafor->SetHeight(60);
+  imagelistSemafor->Add("lamp_green");
+  imagelistSemafor->Add("lamp_red");
+  imagelistSemafor->Add("lamp_yellow");
+
+  buttonWarning = &Add<TSpeedButton>("buttonWarning");
+  buttonWarning->SetParent(panelHeader);
+  buttonWarning->SetBounds(440, 10, 44, 44);
+  buttonWarning->SetFlat(true);
+  TPicture glyph;
+  glyph.SetResource("warning_triangle");
+  buttonWarning->SetGlyph(&glyph);
+  buttonWarning->SetHint("Hide warning");
+  buttonWarning->SetShowHint(true);
+  buttonWarning->SetVisible(false);
+  buttonWarning->OnClick = [this](Component& sender) { buttonWarningClick(sender); };
+
+  // Empty until the first run ends.
+  imageSemafor = &Add<TImage>("imageSemafor");
+  imageSemafor->SetParent(panelHeader);
+  imageSemafor->SetBounds(504, 0, 60, 60);
+  imageSemafor->SetTransparent(true);
+  imageSemafor->SetShowHint(true);
+}
+
+void TMainForm::CreateGrid() {
+  setServerDataSet = &Add<TClientDataSet>("setServer");
+  auto& name = Add<TStringField>("setServerName");
+  name.SetFieldName("Name");
+  name.SetSize(50);
+  name.SetDataSet(setServerDataSet);
+  auto& loadTime = Add<TIntegerField>("setServerLoadTime");
+  loadTime.SetFieldName("LoadTime");
+  loadTime.SetDataSet(setServerDataSet);
+  auto& result = Add<TStringField>("setServerResult");
+  result.SetFieldName("Result");
+  result.SetSize(255);
+  result.SetDataSet(setServerDataSet);
+  rows_ = std::make_unique<ServerTableRows>(setServer);
+  setServerDataSet->SetRows(rows_.get());
+
+  gridLink = &Add<TDBGrid>("gridLink");
+  gridLink->SetParent(this);
+  gridLink->SetBounds(-2, 60, 572, 226);
+  gridLink->SetDataSet(setServerDataSet);
+  gridLink->SetReadOnly(true);
+  gridLink->SetOptions(dgTitles | dgColLines | dgRowLines | dgTabs | dgRowSelect);
+  TDBGridColumns& columns = *gridLink->Columns();
+  columns.Add().SetWidth(16);  // the status icon
+  TColumn& server = columns.Add();
+  server.SetFieldName("Name");
+  server.SetWidth(203);
+  server.SetColor(colors::kMenu);
+  server.Title()->SetCaption("  Server");
+  TColumn& load = columns.Add();
+  load.SetFieldName("LoadTime");
+  load.SetAlignment(taLeftJustify);
+  load.Title()->SetCaption("  Load time");
+  TColumn& description = columns.Add();
+  description.SetFieldName("Result");
+  description.SetWidth(265);
+  description.Title()->SetCaption("  Description");
+}
+
+void TMainForm::CreateTray() {
+  imagelistTrayIcon = &Add<TImageList>("imagelistTrayIcon");
+  imagelistTrayIcon->Add("paw_green");
+  imagelistTrayIcon->Add("paw_red");
+  imagelistTrayIcon->Add("paw_yellow");
+  TrayIcon = &Add<TTrayIcon>("TrayIcon");
+  TrayIcon->SetIcons(imagelistTrayIcon);
+  TrayIcon->SetIconIndex(0);
+  TrayIcon->SetVisible(true);
+}
+
+void TMainForm::AddLog(const std::string& message, const std::string& level) {
+  context_.log.AddLog(message, level);
+}
+
+void TMainForm::UpdateRowActions() {
+  const bool hasRows = setServer.RowCount() > 0;
+  actionServerEdit->SetEnabled(hasRows);
+  actionServerDelete->SetEnabled(hasRows);
+  actionServerActivate->SetEnabled(hasRows);
+  actionServerDeactivate->SetEnabled(hasRows);
+}
+
+void TMainForm::setServerAfterInsert() {
+  // Runs before the new row is posted, so the count is of the rows already there.
+  if (setServer.RowCount() > 0) {
+    actionServerDelete->SetEnabled(true);
+    actionServerEdit->SetEnabled(true);
+    actionServerDeactivate->SetEnabled(true);
+    actionServerActivate->SetEnabled(true);
+  }
+}
+
+void TMainForm::setServerAfterDelete() {
+  if (setServer.RowCount() <= 0) {
+    actionServerDelete->SetEnabled(false);
+    actionServerEdit->SetEnabled(false);
+    actionServerDeactivate->SetEnabled(false);
+    actionServerActivate->SetEnabled(false);
+  }
+}
+
+}  // namespace lantervo

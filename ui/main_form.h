@@ -1,0 +1,112 @@
+#pragma once
+// The main window: the server table with its grid, the list actions, the check timer, the
+// status bar, the tray icon and the run-outcome header. The check run and its presentation
+// live in check_scheduler.cpp and run_outcome.cpp; the rest of the window's commands and menus
+// join the same form.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/server_table.h"
+#include "monitor/check_run.h"
+#include "toolkit/actions.h"
+#include "toolkit/dataset.h"
+#include "toolkit/db_grid.h"
+#include "toolkit/extra_controls.h"
+#include "toolkit/form.h"
+#include "toolkit/images.h"
+#include "toolkit/timer.h"
+#include "toolkit/tray_icon.h"
+
+namespace lantervo {
+
+class ConfigStore;
+class EventLog;
+class HttpClient;
+class TLTVCheck;
+
+// Everything the main window uses from outside, so tests can inject each piece.
+struct MainFormContext {
+  Desktop& desktop;
+  ConfigStore& config;
+  EventLog& log;
+  // Makes the window's HTTP client, IdHTTP; a client with the fixed profile when empty.
+  std::function<std::unique_ptr<HttpClient>()> makeHttpClient;
+  RunClock clock = RunClock::System();
+};
+
+class TMainForm : public TForm {
+  LANTERVO_CLASS()
+
+ public:
+  explicit TMainForm(MainFormContext context);
+  ~TMainForm() override;
+
+  // The server table and its view.
+  ServerTable setServer;
+  TClientDataSet* setServerDataSet = nullptr;  // the component named "setServer"
+  TDBGrid* gridLink = nullptr;
+
+  TActionList* actionList = nullptr;
+  TAction* actionServerAdd = nullptr;
+  TAction* actionServerEdit = nullptr;
+  TAction* actionServerDelete = nullptr;
+  TAction* actionServerActivate = nullptr;
+  TAction* actionServerDeactivate = nullptr;
+  TAction* actionServerActivateAll = nullptr;
+
+  TTimer* timerCheck = nullptr;
+  TStatusBar* StatusBar = nullptr;
+  TImageList* imagelistTrayIcon = nullptr;
+  TTrayIcon* TrayIcon = nullptr;
+  TPanel* panelHeader = nullptr;
+  TImageList* imagelistSemafor = nullptr;
+  TImage* imageSemafor = nullptr;
+  TSpeedButton* buttonWarning = nullptr;
+
+  // Used by the check run from its worker only.
+  std::unique_ptr<HttpClient> IdHTTP;
+
+  // The number of servers that failed in the current run; written by the run's worker and
+  // read by SetRunState inside a hand-off, while the worker waits.
+  int ErrorCount = 0;
+  // Set by Quit: a run that ends afterwards leaves the timer off.
+  bool IsClosing = false;
+
+  void AddLog(const std::string& message, const std::string& level);
+
+  // Run outcome (run_outcome.cpp).
+  void SetRunState(int state);
+  void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind);
+  void buttonWarningClick(Component& sender);
+
+  // Scheduling (check_scheduler.cpp).
+  void timerCheckTimer(Component& sender);
+  void StartCheck();
+  // Quit's part: sets IsClosing, stops the timer and waits for a running check run to end,
+  // carrying out its hand-offs meanwhile.
+  void StopChecks();
+  // The worker of the last run started, if any.
+  TLTVCheck* CurrentCheck() const { return check_.get(); }
+  // The enabled state of the row actions follows the table: they need a row to act on.
+  void UpdateRowActions();
+
+  void setServerAfterInsert();
+  void setServerAfterDelete();
+
+  MainFormContext& Context() { return context_; }
+
+ private:
+  void CreateHeader();
+  void CreateGrid();
+  void CreateActions();
+  void CreateTray();
+  TAction& NewAction(const std::string& name, const std::string& caption, ShortCut shortCut);
+
+  MainFormContext context_;
+  std::unique_ptr<ServerTableRows> rows_;
+  std::unique_ptr<TLTVCheck> check_;
+};
+
+}  // namespace lantervo
