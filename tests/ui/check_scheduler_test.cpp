@@ -245,3 +245,24 @@ TEST_F(CheckRunTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
 
 }  // namespace
 }  // namespace lantervo::test
+
+namespace lantervo::test {
+namespace {
+
+TEST_F(CheckRunTest, ASettingSavedDuringARunAppliesToTheNextRun) {
+  AddServer({"alpha", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"});
+  // Saved while the run is under way: from inside its first status hand-off.
+  const int subscription = form->StatusBar->Subscribe(
+      [this](Persistent&, const std::string&) { config.Set(&AppConfig::BalloonLevel, 0); });
+  RunOnce();
+  form->StatusBar->Unsubscribe(subscription);
+  EXPECT_EQ(Balloons().size(), 1u);
+
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 1 error!");
+}
+
+}  // namespace
+}  // namespace lantervo::test
