@@ -17,12 +17,15 @@ install_missing() {
     { tail -20 /tmp/lantervo-apt.log; return 1; }
 }
 
-build_preset() {  # $1: preset, $2: label
-  echo "== $2: building"
-  if [ ! -f "build/$1/build.ninja" ]; then
-    cmake --preset "$1" >"/tmp/lantervo-configure-$1.log" 2>&1 ||
-      { tail -30 "/tmp/lantervo-configure-$1.log"; return 1; }
+build_preset() {  # $1: preset, $2: label, then extra cache settings (-DNAME=VALUE)
+  local preset=$1 label=$2
+  shift 2
+  echo "== $label: building"
+  if [ ! -f "build/$preset/build.ninja" ] || [ $# -gt 0 ]; then
+    cmake --preset "$preset" "$@" >"/tmp/lantervo-configure-$preset.log" 2>&1 ||
+      { tail -30 "/tmp/lantervo-configure-$preset.log"; return 1; }
   fi
+  set -- "$preset"
   cmake --build "build/$1" >"/tmp/lantervo-build-$1.log" 2>&1 ||
     { grep -E 'error|Error' -A5 "/tmp/lantervo-build-$1.log" | head -80; return 1; }
 }
