@@ -19,6 +19,7 @@ namespace {
 
 using test::AddRow;
 using test::MakeTable;
+using test::MessageOf;
 using test::Names;
 using Strings = std::vector<std::string>;
 
@@ -42,41 +43,35 @@ std::string Document(const std::string& rows, const std::string& fields = kField
   return kHead + fields + kMiddle + rows + kTail;
 }
 
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+struct Example {
+  const char *name, *status, *result, *url;
+  bool active;
+  int loadTime;
+  bool timeoutEnabled;
+  const char* response;
+  bool responseEnabled;
+};
 
 void FillExample(ServerTable& t) {
+  static const Example rows[] = {
+      {"Intranet", "OK", "OK", "http://192.0.2.10/", true, 187, true, "OK", false},
+      {"Shop & Co", "ERR_RESP", "Wrong response: <h1>Closed</h1>", "http://192.0.2.20/check?a=1&b=2", false, 95,
+       false, "<h1>Open</h1>\r\n", true}};
   t.CreateList();
-  t.AppendRow();
-  t.SetText("Name", "Intranet");
-  t.SetText("Status", "OK");
-  t.SetText("Result", "OK");
-  t.SetText("Url", "http://192.0.2.10/");
-  t.SetBool("Active", true);
-  t.SetInt("LoadTime", 187);
-  t.SetInt("Timeout", 500);
-  t.SetBool("TimeoutEnabled", true);
-  t.SetText("Response", "OK");
-  t.SetBool("ResponseEnabled", false);
-  t.PostRow();
-  t.AppendRow();
-  t.SetText("Name", "Shop & Co");
-  t.SetText("Status", "ERR_RESP");
-  t.SetText("Result", "Wrong response: <h1>Closed</h1>");
-  t.SetText("Url", "http://192.0.2.20/check?a=1&b=2");
-  t.SetBool("Active", false);
-  t.SetInt("LoadTime", 95);
-  t.SetInt("Timeout", 500);
-  t.SetBool("TimeoutEnabled", false);
-  t.SetText("Response", "<h1>Open</h1>\r\n");
-  t.SetBool("ResponseEnabled", true);
-  t.PostRow();
+  for (const Example& row : rows) {
+    t.AppendRow();
+    t.SetText("Name", row.name);
+    t.SetText("Status", row.status);
+    t.SetText("Result", row.result);
+    t.SetText("Url", row.url);
+    t.SetBool("Active", row.active);
+    t.SetInt("LoadTime", row.loadTime);
+    t.SetInt("Timeout", 500);
+    t.SetBool("TimeoutEnabled", row.timeoutEnabled);
+    t.SetText("Response", row.response);
+    t.SetBool("ResponseEnabled", row.responseEnabled);
+    t.PostRow();
+  }
 }
 
 TEST(ListFileWriter, EmptyTableIsTheBarePacket) {

@@ -10,17 +10,9 @@ namespace {
 
 using test::AddRow;
 using test::MakeTable;
+using test::MessageOf;
 using test::Names;
 using Strings = std::vector<std::string>;
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(ServerTableText, CutThenTrimTrailingBlanksOnly) {
   ServerTable t = MakeTable();

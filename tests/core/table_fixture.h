@@ -1,8 +1,10 @@
 #pragma once
 // A server table with a fixed code page and collation, so results do not depend on the machine.
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "core/server_table.h"
 
 namespace lantervo::test {
@@ -28,6 +30,16 @@ inline std::vector<std::string> Names(ServerTable& table) {
   std::vector<std::string> names;
   for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) names.push_back(table.GetText("Name"));
   return names;
+}
+
+// The message of the Error an action raises, or "(no error)".
+inline std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
 }
 
 }  // namespace lantervo::test
