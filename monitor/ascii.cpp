@@ -35,7 +35,7 @@ std::string_view TrimControls(std::string_view text) {
   return text;
 }
 
-std::optional<std::int32_t> ParseInt32(std::string_view text) {
+std::optional<std::int32_t> ParseDecimalInt32(std::string_view text) {
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
     negative = text.front() == '-';

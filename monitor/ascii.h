@@ -16,7 +16,7 @@ std::string_view TrimBlanks(std::string_view text);
 // Without blanks and control characters at both ends.
 std::string_view TrimControls(std::string_view text);
 // A decimal number with an optional sign that fits 32 bits, nothing else.
-std::optional<std::int32_t> ParseInt32(std::string_view text);
+std::optional<std::int32_t> ParseDecimalInt32(std::string_view text);
 // Two upper-case hexadecimal digits after "%".
 void AppendPercentByte(std::string& out, unsigned char byte);
 // An IPv4 literal, or an IPv6 literal in brackets, as written in a URL.

@@ -74,7 +74,7 @@ void CookieStore::Store(std::string_view setCookie, const std::string& requestHo
     } else if (EqualsIgnoreCase(name, "EXPIRES")) {
       cookie.expires = ParseHttpDate(value);
     } else if (EqualsIgnoreCase(name, "MAX-AGE")) {
-      if (std::optional<std::int32_t> seconds = ParseInt32(value)) maxAge = *seconds;
+      if (std::optional<std::int32_t> seconds = ParseDecimalInt32(value)) maxAge = *seconds;
     } else if (EqualsIgnoreCase(name, "SECURE")) {
       cookie.secure = true;
     }

@@ -53,7 +53,7 @@ int StatusCodeOf(const std::string& statusLine) {
   std::string_view field =
       std::string_view(statusLine)
           .substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
-  return ParseInt32(field).value_or(-1);
+  return ParseDecimalInt32(field).value_or(-1);
 }
 
 ResponseHead ReadResponseHead(ResponseReader& reader) {
@@ -73,7 +73,7 @@ ResponseHead ReadResponseHead(ResponseReader& reader) {
 std::optional<std::int32_t> ContentLengthOf(const HttpHeaders& headers) {
   const std::string* value = headers.Find("Content-Length");
   if (!value) return std::nullopt;
-  std::optional<std::int32_t> length = ParseInt32(TrimBlanks(*value));
+  std::optional<std::int32_t> length = ParseDecimalInt32(TrimBlanks(*value));
   if (!length || *length < 0) return std::nullopt;
   return length;
 }
