@@ -73,6 +73,7 @@ void TMainForm::CreateActions() {
   actionServerDeactivate =
       &NewAction("actionServerDeactivate", "Deactivate", MakeShortCut('D', ssCtrl));
   actionServerActivateAll = &NewAction("actionServerActivateAll", "Activate all", 0);
+  BindListCommands();
 }
 
 void TMainForm::CreateHeader() {

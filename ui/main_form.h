@@ -25,6 +25,7 @@ class ConfigStore;
 class EventLog;
 class HttpClient;
 class TLTVCheck;
+class TFormServers;
 
 // Everything the main window uses from outside, so tests can inject each piece.
 struct MainFormContext {
@@ -95,6 +96,20 @@ class TMainForm : public TForm {
   void setServerAfterInsert();
   void setServerAfterDelete();
 
+  // The server dialog, created by the program beside this window.
+  TFormServers* formServers = nullptr;
+
+  // List commands (list_commands.cpp).
+  void actionServerAddExecute(Component& sender);
+  void actionServerEditExecute(Component& sender);
+  void actionServerDeleteExecute(Component& sender);
+  void actionServerActivateExecute(Component& sender);
+  void actionServerDeactivateExecute(Component& sender);
+  void actionServerActivateAllExecute(Component& sender);
+  // A user's change reaches the list file at once, so a crash loses none of it. A failure
+  // goes to the application-wide error handler; the command itself has completed.
+  void SaveListAfterChange();
+
   MainFormContext& Context() { return context_; }
 
  private:
@@ -102,6 +117,8 @@ class TMainForm : public TForm {
   void CreateGrid();
   void CreateActions();
   void CreateTray();
+  void BindListCommands();
+  void SetActiveOfCurrentRow(bool active);
   TAction& NewAction(const std::string& name, const std::string& caption, ShortCut shortCut);
 
   MainFormContext context_;
