@@ -29,6 +29,7 @@ class ListCommandsTest : public ServerDialogTest {
 };
 
 TEST_F(ListCommandsTest, AddAndEditOpenTheDialogWithTheTimerStoppedAndTheWindowDisabled) {
+  form->UpdateRowActions();  // as start-up leaves an empty list
   StartTimer();
   ASSERT_TRUE(form->actionServerAdd->Execute());
   EXPECT_TRUE(dialog->Visible());
@@ -45,12 +46,13 @@ TEST_F(ListCommandsTest, AddAndEditOpenTheDialogWithTheTimerStoppedAndTheWindowD
   EXPECT_EQ(desktop.NextTimerDue(), static_cast<std::int64_t>(form->timerCheck->Interval()));
 
   // Adding to an empty list leaves the row actions off; a second row turns them on.
-  form->UpdateRowActions();
-  form->actionServerEdit->SetEnabled(false);
+  EXPECT_FALSE(form->actionServerEdit->Enabled());
+  EXPECT_FALSE(form->actionServerDelete->Enabled());
   ASSERT_TRUE(form->actionServerAdd->Execute());
   dialog->editName->SetText("Extranet");
   dialog->buttonOK->Click();
   EXPECT_TRUE(form->actionServerEdit->Enabled());
+  EXPECT_TRUE(form->actionServerDelete->Enabled());
 
   ASSERT_TRUE(form->actionServerEdit->Execute());
   EXPECT_EQ(dialog->EditMode, "edit");
