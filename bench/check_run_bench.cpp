@@ -62,7 +62,7 @@ struct RunFixture {
   std::unique_ptr<lantervo::TMainForm> form;
 
   RunFixture() {
-    lantervo::MainFormContext context{desktop, config, log};
+    lantervo::MainFormContext context{desktop, config, &log};
     context.clock =
         lantervo::RunClock{[] { return lantervo::platform::TickCount(); }, [](std::uint32_t) {}};
     form = std::make_unique<lantervo::TMainForm>(std::move(context));

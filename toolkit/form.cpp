@@ -94,6 +94,10 @@ void TForm::HotKey(int id) {
   if (OnHotKey) OnHotKey(*this, id);
 }
 
+void TForm::EndSession() {
+  Guarded(OnEndSession);
+}
+
 bool TForm::IsShortCut(std::uint16_t key, ShiftState shift) {
   const ShortCut shortCut = MakeShortCut(key, shift);
   for (Component* c : Components())

@@ -60,6 +60,8 @@ class TForm : public TWinControl {
   NotifyEvent OnHide;
   CloseQueryEvent OnCloseQuery;
   HotKeyEvent OnHotKey;
+  // The user's session is ending (log-off, shut-down, a termination request).
+  NotifyEvent OnEndSession;
 
   // Runs OnCreate; its errors go to the application-wide handler, as for OnShow and OnHide.
   void DoCreate();
@@ -68,6 +70,8 @@ class TForm : public TWinControl {
   bool Close();
   // The hot-key message of a registered hot key with this id.
   void HotKey(int id);
+  // The platform reports the end of the session; runs OnEndSession under the error handler.
+  void EndSession();
   // A key pressed while this window is active: runs the action with that shortcut (from the
   // action lists owned by the window). Answers whether one ran.
   bool IsShortCut(std::uint16_t key, ShiftState shift);

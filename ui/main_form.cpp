@@ -23,6 +23,11 @@ TMainForm::TMainForm(MainFormContext context)
   SetBorderIcons(biSystemMenu | biMinimize);
   SetPosition(poDesigned);
   SetWindowClassName("QUORVIKMedia.Lantervo.0.9");
+  SetColor(colors::kBtnFace);
+  TFont font;
+  font.SetName("Tahoma");
+  font.SetSize(8);
+  SetFont(&font);
 
   IdHTTP = context_.makeHttpClient ? context_.makeHttpClient() : std::make_unique<HttpClient>();
   setServer.AfterInsert = [this] { setServerAfterInsert(); };
@@ -43,6 +48,8 @@ TMainForm::TMainForm(MainFormContext context)
   timerCheck->SetOnTimer([this](Component& sender) { timerCheckTimer(sender); });
 
   CreateTray();
+  CreateMenus();
+  BindMainCommands();
 }
 
 TMainForm::~TMainForm() {
@@ -66,6 +73,13 @@ TAction& TMainForm::NewAction(const std::string& name, const std::string& captio
 void TMainForm::CreateActions() {
   actionList = &Add<TActionList>("actionList");
   // Captions are the catalog's ids; window translation looks them up.
+  actionQuit = &NewAction("actionQuit", "Quit", MakeShortCut('Q', ssCtrl));
+  actionShow = &NewAction("actionShow", "Show", 0);
+  actionShow->SetEnabled(false);  // the window is shown at start
+  actionHide = &NewAction("actionHide", "Hide", MakeShortCut('H', ssCtrl));
+  actionLog = &NewAction("actionLog", "Log", MakeShortCut('L', ssCtrl));
+  actionSettings = &NewAction("actionSettings", "Settings", MakeShortCut('S', ssCtrl));
+  actionLogClear = &NewAction("actionLogClear", "Clear log", 0);
   actionServerDelete = &NewAction("actionServerDelete", "Delete", MakeShortCut('R', ssCtrl));
   actionServerAdd = &NewAction("actionServerAdd", "Add", MakeShortCut('N', ssCtrl));
   actionServerEdit = &NewAction("actionServerEdit", "Edit", MakeShortCut('E', ssCtrl));
@@ -73,6 +87,9 @@ void TMainForm::CreateActions() {
   actionServerDeactivate =
       &NewAction("actionServerDeactivate", "Deactivate", MakeShortCut('D', ssCtrl));
   actionServerActivateAll = &NewAction("actionServerActivateAll", "Activate all", 0);
+  constexpr std::uint16_t kF1 = 0x70;
+  actionHelpContext = &NewAction("actionHelpContext", "Online help", MakeShortCut(kF1, 0));
+  actionHelpAbout = &NewAction("actionHelpAbout", "About", 0);
   BindListCommands();
 }
 
@@ -90,6 +107,13 @@ void TMainForm::CreateHeader() {
   imagelistSemafor->Add("lamp_green");
   imagelistSemafor->Add("lamp_red");
   imagelistSemafor->Add("lamp_yellow");
+
+  imageLogo = &Add<TImage>("imageLogo");
+  imageLogo->SetParent(panelHeader);
+  imageLogo->SetBounds(0, 0, 143, 60);
+  TPicture logo;
+  logo.SetResource("logo");
+  imageLogo->SetPicture(&logo);
 
   buttonWarning = &Add<TSpeedButton>("buttonWarning");
   buttonWarning->SetParent(panelHeader);
@@ -127,6 +151,10 @@ void TMainForm::CreateGrid() {
   rows_ = std::make_unique<ServerTableRows>(setServer);
   setServerDataSet->SetRows(rows_.get());
 
+  imagelistStatus = &Add<TImageList>("imagelistStatus");
+  for (const char* ball : {"ball_gray", "ball_blue", "ball_green", "ball_red", "ball_yellow"})
+    imagelistStatus->Add(ball);
+
   gridLink = &Add<TDBGrid>("gridLink");
   gridLink->SetParent(this);
   gridLink->SetBounds(-2, 60, 572, 226);
@@ -134,12 +162,24 @@ void TMainForm::CreateGrid() {
   gridLink->SetReadOnly(true);
   gridLink->SetOptions(dgTitles | dgColLines | dgRowLines | dgTabs | dgRowSelect);
   TDBGridColumns& columns = *gridLink->Columns();
+  TFont titleFont;
+  titleFont.SetName("Tahoma");
+  titleFont.SetSize(8);
+  titleFont.SetColor(colors::kWindowText);
+  gridLink->SetTitleFont(&titleFont);
   columns.Add().SetWidth(16);  // the status icon
   TColumn& server = columns.Add();
   server.SetFieldName("Name");
   server.SetWidth(203);
   server.SetColor(colors::kMenu);
   server.Title()->SetCaption("  Server");
+  TFont bold;
+  bold.SetName("Tahoma");
+  bold.SetSize(8);
+  bold.SetColor(colors::kWindowText);
+  bold.SetStyle(fsBold);
+  server.Title()->SetFont(&bold);
+  server.SetFont(&bold);
   TColumn& load = columns.Add();
   load.SetFieldName("LoadTime");
   load.SetAlignment(taLeftJustify);
@@ -162,7 +202,8 @@ void TMainForm::CreateTray() {
 }
 
 void TMainForm::AddLog(const std::string& message, const std::string& level) {
-  context_.log.AddLog(message, level);
+  // Before start-up has made the writer there is nowhere to write to.
+  if (context_.log) context_.log->AddLog(message, level);
 }
 
 void TMainForm::UpdateRowActions() {

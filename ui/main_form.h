@@ -16,6 +16,7 @@
 #include "toolkit/extra_controls.h"
 #include "toolkit/form.h"
 #include "toolkit/images.h"
+#include "toolkit/menus.h"
 #include "toolkit/timer.h"
 #include "toolkit/tray_icon.h"
 
@@ -26,16 +27,31 @@ class EventLog;
 class HttpClient;
 class TLTVCheck;
 class TFormServers;
+namespace platform {
+class Registry;
+}
 
 // Everything the main window uses from outside, so tests can inject each piece.
 struct MainFormContext {
   Desktop& desktop;
   ConfigStore& config;
-  EventLog& log;
+  // The event log. When null, start-up creates the writer for the configured LogFile with
+  // makeLog (or a plain EventLog over LogFile and LogEnabled when that is empty).
+  EventLog* log = nullptr;
   // Makes the window's HTTP client, IdHTTP; a client with the fixed profile when empty.
   std::function<std::unique_ptr<HttpClient>()> makeHttpClient;
   RunClock clock = RunClock::System();
+  // Start-up: where the configuration lives, and the folder of the list file and default log.
+  platform::Registry* registry = nullptr;
+  std::string executableFolder;
+  std::function<std::unique_ptr<EventLog>(const std::string& fileName)> makeLog;
+  // The update check's endpoint, "http://<host>/".
+  std::string updateEndpoint;
 };
+
+// The status icon of a row: an index into imagelistStatus, or -1 for none. Exact,
+// case-sensitive comparison.
+int StatusIconIndex(const std::string& status);
 
 class TMainForm : public TForm {
   LANTERVO_CLASS()
@@ -50,6 +66,14 @@ class TMainForm : public TForm {
   TDBGrid* gridLink = nullptr;
 
   TActionList* actionList = nullptr;
+  TAction* actionQuit = nullptr;
+  TAction* actionShow = nullptr;
+  TAction* actionHide = nullptr;
+  TAction* actionLog = nullptr;
+  TAction* actionSettings = nullptr;
+  TAction* actionLogClear = nullptr;
+  TAction* actionHelpContext = nullptr;
+  TAction* actionHelpAbout = nullptr;
   TAction* actionServerAdd = nullptr;
   TAction* actionServerEdit = nullptr;
   TAction* actionServerDelete = nullptr;
@@ -65,6 +89,23 @@ class TMainForm : public TForm {
   TImageList* imagelistSemafor = nullptr;
   TImage* imageSemafor = nullptr;
   TSpeedButton* buttonWarning = nullptr;
+  TImage* imageLogo = nullptr;
+  TImageList* imagelistStatus = nullptr;
+
+  TMainMenu* mainMenu = nullptr;
+  TMenuItem* menuLantervo = nullptr;
+  TMenuItem* menuServers = nullptr;
+  TMenuItem* menuStats = nullptr;
+  TMenuItem* menuStatsGenerate = nullptr;
+  TMenuItem* menuHelp = nullptr;
+  TPopupMenu* popupTray = nullptr;
+
+  // The registered show/hide hot key's id; 0 while none is registered.
+  int HotkeyAtom = 0;
+  // The other windows, created by the program after this one; null until then.
+  TForm* formSettings = nullptr;
+  TForm* formAbout = nullptr;
+  TForm* formUpdate = nullptr;
 
   // Used by the check run from its worker only.
   std::unique_ptr<HttpClient> IdHTTP;
@@ -76,6 +117,34 @@ class TMainForm : public TForm {
   bool IsClosing = false;
 
   void AddLog(const std::string& message, const std::string& level);
+  // The event-log writer; null until start-up has created it.
+  EventLog* LogWriter() const { return context_.log; }
+
+  // Start-up and shutdown (startup.cpp).
+  void FormCreate(Component& sender);
+  void Startup();
+  // Start-up met a configuration it could neither read nor write: the program ends at once.
+  bool StartupFailed() const { return startupFailed_; }
+  void actionQuitExecute(Component& sender);
+  void FormCloseQuery(Component& sender, bool& canClose);
+  // Start-up's last step; the update check starts here.
+  void StartUpdateCheck();
+
+  // The window's own commands (main_commands.cpp).
+  void actionShowExecute(Component& sender);
+  void actionHideExecute(Component& sender);
+  void TrayIconDblClick(Component& sender);
+  void ToggleVisible();
+  void HotKeyMessage(Component& sender, int id);
+  void actionLogExecute(Component& sender);
+  void actionLogClearExecute(Component& sender);
+  void actionSettingsExecute(Component& sender);
+  void actionHelpContextExecute(Component& sender);
+  void actionHelpAboutExecute(Component& sender);
+  void gridLinkDrawColumnCell(Component& sender, GridCanvas& canvas, const Rect& rect, int row,
+                              int column, GridDrawState state);
+  // Discards a key (sets it to 0) before the grid handles it.
+  void gridLinkKeyDown(Component& sender, std::uint16_t& key, ShiftState shift);
 
   // Run outcome (run_outcome.cpp).
   void SetRunState(int state);
@@ -117,6 +186,8 @@ class TMainForm : public TForm {
   void CreateGrid();
   void CreateActions();
   void CreateTray();
+  void CreateMenus();
+  void BindMainCommands();
   void BindListCommands();
   void SetActiveOfCurrentRow(bool active);
   TAction& NewAction(const std::string& name, const std::string& caption, ShortCut shortCut);
@@ -124,6 +195,8 @@ class TMainForm : public TForm {
   MainFormContext context_;
   std::unique_ptr<ServerTableRows> rows_;
   std::unique_ptr<TLTVCheck> check_;
+  std::unique_ptr<EventLog> ownedLog_;
+  bool startupFailed_ = false;
 };
 
 }  // namespace lantervo

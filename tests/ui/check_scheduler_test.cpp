@@ -170,7 +170,7 @@ TEST_F(CheckRunTest, QuitDuringARunLetsItVisitEveryServerAndStartsNoOther) {
 TEST_F(CheckRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeAnyProbe) {
   // The log's path is a folder, so the "Checking..." line fails in its hand-off.
   EventLog broken(dir.Path(), [] { return true; });
-  MainFormContext context{desktop, config, broken};
+  MainFormContext context{desktop, config, &broken};
   context.clock = RunClock{[] { return 0u; }, [](std::uint32_t) {}};
   form = std::make_unique<TMainForm>(std::move(context));
   form->setServer.CreateList();

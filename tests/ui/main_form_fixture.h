@@ -42,7 +42,7 @@ class MainFormTest : public ::testing::Test {
   void SetUp() override { MakeForm(); }
 
   void MakeForm() {
-    MainFormContext context{desktop, config, log};
+    MainFormContext context{desktop, config, &log};
     context.makeHttpClient = [] {
       HttpClientOptions options;
       options.readTimeoutMs = 5000;

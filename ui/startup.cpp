@@ -1,0 +1,160 @@
+// Start-up and shutdown of the main window: the configuration with its first-run recovery, the
+// event log, language, timer, hot key and server list, then Quit and the close query.
+#include "core/config_store.h"
+#include "core/error.h"
+#include "core/event_log.h"
+#include "core/text_format.h"
+#include "i18n/gettext.h"
+#include "i18n/window/window_translation.h"
+#include "platform/file.h"
+#include "platform/paths.h"
+#include "toolkit/dataset.h"
+#include "toolkit/desktop.h"
+#include "ui/main_form.h"
+
+namespace lantervo {
+
+namespace {
+constexpr std::uint32_t kHotKeyModifiers = kModControl | kModAlt;
+constexpr std::uint32_t kHotKeyW = 0x57;
+
+// An unreadable list is about to be replaced; its bytes stay beside it so that nothing the user
+// entered is lost for good. Throws when the copy cannot be kept: the list is then left alone.
+void KeepBackup(const std::string& listFile) {
+  if (!platform::FileExists(listFile)) return;
+  std::string bytes;
+  const platform::FileResult read = platform::ReadWholeFile(listFile, bytes);
+  if (!read.ok) throw Error(read.message);
+  const platform::WriteResult written = platform::WriteFileAtomically(listFile + ".bak", bytes);
+  if (!written.ok) throw Error(written.message);
+}
+}  // namespace
+
+void TMainForm::FormCreate(Component&) {
+  Startup();
+  if (startupFailed_) return;
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "DefaultExpression");
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "FieldName");
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "KeyFields");
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "LookupKeyFields");
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "LookupResultField");
+  TP_GlobalIgnoreClassProperty(TField::StaticClass(), "Origin");
+  TP_GlobalIgnoreClass(TParam::StaticClass());
+  TP_GlobalIgnoreClassProperty(TFieldDef::StaticClass(), "Name");
+  TranslateComponent(*this);
+}
+
+void TMainForm::Startup() {
+  Desktop& desktop = context_.desktop;
+  HotkeyAtom = 0;
+
+  // The configuration; a first start, or one that cannot be read, gets the defaults.
+  platform::Registry& registry = *context_.registry;
+  bool defaultsUsed = false;
+  try {
+    LoadConfig(registry, context_.config);
+  } catch (const std::exception&) {
+    try {
+      WriteDefaultConfig(registry, context_.executableFolder);
+    } catch (const std::exception&) {
+      // The reload below tells whether the defaults arrived.
+    }
+    SwitchLanguage("en");
+    try {
+      LoadConfig(registry, context_.config);
+    } catch (const std::exception&) {
+      desktop.ShowMessageBox(
+          nullptr, TranslateText("Application error"),
+          TranslateText("Unabled to write default configuration. Application stopped!"),
+          MessageBoxIcon::Error, MessageBoxButtons::Ok);
+      startupFailed_ = true;
+      return;
+    }
+    defaultsUsed = true;
+  }
+  const AppConfig config = context_.config.Snapshot();
+  if (!context_.log) {
+    if (context_.makeLog) {
+      ownedLog_ = context_.makeLog(config.LogFile);
+    } else {
+      ConfigStore* store = &context_.config;
+      ownedLog_ = std::make_unique<EventLog>(config.LogFile,
+                                             [store] { return store->Snapshot().LogEnabled; });
+    }
+    context_.log = ownedLog_.get();
+  }
+  if (defaultsUsed) {
+    AddLog(TranslateText("Default configuration used"), "system");
+    desktop.ShowMessageBox(this, TranslateText("Application notification"),
+                           TranslateText("Default configuration used"), MessageBoxIcon::Information,
+                           MessageBoxButtons::Ok);
+  }
+
+  SwitchLanguage(config.Language);
+  timerCheck->SetInterval(TimerIntervalFromSeconds(config.CheckInterval));
+  IsClosing = false;
+  timerCheck->SetEnabled(true);
+  if (config.HotkeyEnabled) {
+    HotkeyAtom = desktop.AddGlobalAtom("HotkeyShow");
+    // Taken elsewhere: the combination then simply does nothing here.
+    desktop.RegisterHotKey(*this, HotkeyAtom, kHotKeyModifiers, kHotKeyW);
+  }
+
+  // The server list, recreated when it cannot be opened.
+  setServer.FileName =
+      context_.executableFolder + platform::PathSeparator() + ServerTable::kListFileName;
+  try {
+    setServer.OpenList();
+  } catch (const std::exception& openError) {
+    KeepBackup(setServer.FileName);
+    setServer.CreateList();
+    setServer.SaveList(setServer.FileName);
+    desktop.ShowMessageBox(this, TranslateText("Application notification"),
+                           TranslateText("Dataset does not exist. File recreated."),
+                           MessageBoxIcon::Information, MessageBoxButtons::Ok);
+    AddLog(
+        FormatText(TranslateText("Dataset does not exist. File recreated: %s"), {openError.what()}),
+        "system");
+    setServer.AppendRow();
+    setServer.SetText("Name", "QUORVIK Media");
+    setServer.SetText("Url", "http://" LANTERVO_VENDOR_HOST "/");
+    setServer.SetInt("Timeout", 300);
+    setServer.SetBool("Active", true);
+    setServer.PostRow();
+  }
+  if (setServer.RowCount() == 0) {
+    actionServerDelete->SetEnabled(false);
+    actionServerEdit->SetEnabled(false);
+    actionServerDeactivate->SetEnabled(false);
+    actionServerActivate->SetEnabled(false);
+  }
+
+  // Every start shows every row as not yet checked.
+  const std::string waiting = TranslateText("Waiting...");
+  for (setServer.MoveFirst(); !setServer.AtEnd(); setServer.MoveNext()) {
+    setServer.BeginEdit();
+    setServer.SetText("Status", "");
+    setServer.SetText("Result", waiting);
+    setServer.SetInt("LoadTime", -1);
+    setServer.PostRow();
+  }
+
+  StartUpdateCheck();
+}
+
+void TMainForm::actionQuitExecute(Component&) {
+  StopChecks();
+  if (HotkeyAtom > 0) context_.desktop.UnregisterHotKey(*this, HotkeyAtom);
+  Close();
+}
+
+void TMainForm::FormCloseQuery(Component&, bool& canClose) {
+  if (IsClosing) {
+    canClose = true;
+    return;
+  }
+  canClose = false;
+  actionHideExecute(*this);
+}
+
+}  // namespace lantervo
