@@ -114,6 +114,8 @@ void HandOffQueue::Close() {
   {
     std::lock_guard lock(mutex_);
     closed_ = true;
+    // A worker left running (the update check) must not wake a front end that has gone.
+    wakeUp_ = nullptr;
     abandoned.swap(queue_);
     for (auto& task : abandoned) {
       task->error = std::make_exception_ptr(Error(kClosedMessage));
