@@ -1,0 +1,303 @@
+#include "ui/settings_form.h"
+
+#include <vector>
+
+#include "core/config_store.h"
+#include "core/int_parse.h"
+#include "i18n/gettext.h"
+#include "i18n/window/window_translation.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "toolkit/desktop.h"
+#include "toolkit/timer.h"
+#include "ui/main_form.h"
+#include "ui/server_form.h"
+
+namespace lantervo {
+
+namespace {
+constexpr int kEditLeft = 152;
+constexpr int kEditWidth = 193;
+constexpr int kEditHeight = 21;
+constexpr std::uint32_t kHotKeyModifiers = kModControl | kModAlt;
+constexpr std::uint32_t kHotKeyW = 0x57;
+}  // namespace
+
+const ClassInfo& TformSettings::StaticClass() {
+  static const ClassInfo info("TformSettings", &TForm::StaticClass());
+  return info;
+}
+
+TformSettings::TformSettings(Desktop& desktop)
+    : TForm(desktop),
+      autostartFolder_(platform::UserConfigFolder()),
+      executablePath_(platform::ExecutablePath()) {
+  SetName("formSettings");
+  SetCaption("Application settings");
+  SetClientWidth(383);
+  SetClientHeight(508);
+  // No title-bar buttons: the dialog is left through Save or Cancel only.
+  SetBorderStyle(bsSingle);
+  SetBorderIcons(0);
+  SetPosition(poDesigned);
+  SetLeft(0);
+  SetTop(0);
+  SetVisible(false);
+  TFont font;
+  font.SetName("Tahoma");
+  font.SetHeight(-11);
+  SetFont(&font);
+
+  labelTitle = &NewLabel("labelTitle", "Application settings", 96, 16);
+  TFont titleFont;
+  titleFont.SetName("Tahoma");
+  titleFont.SetHeight(-19);
+  labelTitle->SetFont(&titleFont);
+
+  labelVerifyURL = &NewLabel("labelVerifyURL", "Verify URL", 32, 67);
+  editVerifyURL = &NewEdit("editVerifyURL", 64, 0, "http://");
+  labelVerifyEnabled = &NewLabel("labelVerifyEnabled", "Verify enabled", 32, 92);
+  checkboxVerifyEnabled = &NewCheckBox("checkboxVerifyEnabled", 91, 9);
+  checkboxVerifyEnabled->OnClick = [this](Component& sender) {
+    checkboxVerifyEnabledClick(sender);
+  };
+  checkboxVerifyEnabled->OnKeyPress = [this](Component& sender, char32_t& key) {
+    checkboxVerifyEnabledKeyPress(sender, key);
+  };
+  labelCheckInterval = &NewLabel("labelCheckInterval", "Check interval", 32, 134);
+  editCheckInterval = &NewEdit("editCheckInterval", 131, 2, "60");
+  labelLogFile = &NewLabel("labelLogFile", "Log file", 32, 174);
+  editLogFile = &NewEdit("editLogFile", 171, 1, "./Lantervo.log");
+  labelLogEnabled = &NewLabel("labelLogEnabled", "Log enabled", 32, 199);
+  checkboxLogEnabled = &NewCheckBox("checkboxLogEnabled", 198, 3);
+  checkboxLogEnabled->OnClick = [this](Component& sender) { checkboxLogEnabledClick(sender); };
+  checkboxLogEnabled->OnKeyPress = [this](Component& sender, char32_t& key) {
+    checkboxLogEnabledKeyPress(sender, key);
+  };
+
+  labelBalloonLevel = &NewLabel("labelBalloonLevel", "Balloon level", 30, 241);
+  comboBalloonLevel = &NewCombo("comboBalloonLevel", 238, 7, 5);
+  // The index is the stored level; the four empty items store 5 to 8, which act like 4.
+  comboBalloonLevel->Items()->Assign({"0 - Never", "1 - On load error ", "2 - On wrong response",
+                                      "3 - On slow load", "4 - On offline station", "", "", "",
+                                      ""});
+  labelAfterStart = &NewLabel("labelAfterStart", "Start after run", 30, 279);
+  checkboxAfterStart = &NewCheckBox("checkboxAfterStart", 278, 6);
+  labelHotkeyEnabled = &NewLabel("labelHotkeyEnabled", "Hotkey enabled", 32, 319);
+  checkboxHotkeyEnabled = &NewCheckBox("checkboxHotkeyEnabled", 318, 8);
+  labelHotkey = &NewLabel("labelHotkey", "CTRL + ALT + W", 196, 319);
+  labelLanguage = &NewLabel("labelLanguage", "Language", 32, 361);
+  comboLanguage = &NewCombo("comboLanguage", 358, 10, 2);
+  comboLanguage->SetSorted(true);
+  labelUpdate = &NewLabel("labelUpdate", "Check for update", 32, 399);
+  checkboxUpdate = &NewCheckBox("checkboxUpdate", 398, 11);
+
+  buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);
+  buttonCancel->OnClick = [this](Component& sender) { buttonCancelClick(sender); };
+  buttonSave = &NewButton("buttonSave", "Save && use", 270, 4);
+  buttonSave->OnClick = [this](Component& sender) { buttonSaveClick(sender); };
+
+  OnShow = [this](Component& sender) { FormShow(sender); };
+  FormCreate();
+}
+
+TformSettings::~TformSettings() = default;
+
+TLabel& TformSettings::NewLabel(const std::string& name, const std::string& caption, int left,
+                                int top) {
+  TLabel& label = Add<TLabel>(name);
+  label.SetParent(this);
+  label.SetLeft(left);
+  label.SetTop(top);
+  label.SetCaption(caption);
+  return label;
+}
+
+TEdit& TformSettings::NewEdit(const std::string& name, int top, int tabOrder,
+                              const std::string& text) {
+  TEdit& edit = Add<TEdit>(name);
+  edit.SetParent(this);
+  edit.SetBounds(kEditLeft, top, kEditWidth, kEditHeight);
+  edit.SetTabOrder(tabOrder);
+  edit.SetText(text);
+  return edit;
+}
+
+TCheckBox& TformSettings::NewCheckBox(const std::string& name, int top, int tabOrder) {
+  TCheckBox& box = Add<TCheckBox>(name);
+  box.SetParent(this);
+  box.SetBounds(kEditLeft, top, 17, 17);
+  box.SetTabOrder(tabOrder);
+  return box;
+}
+
+TComboBox& TformSettings::NewCombo(const std::string& name, int top, int tabOrder, int rows) {
+  TComboBox& combo = Add<TComboBox>(name);
+  combo.SetParent(this);
+  combo.SetBounds(kEditLeft, top, kEditWidth, kEditHeight);
+  combo.SetStyle(csDropDownList);
+  combo.SetDropDownCount(rows);
+  combo.SetTabOrder(tabOrder);
+  return combo;
+}
+
+TButton& TformSettings::NewButton(const std::string& name, const std::string& caption, int left,
+                                  int tabOrder) {
+  TButton& button = Add<TButton>(name);
+  button.SetParent(this);
+  button.SetBounds(left, 464, 75, 25);
+  button.SetCaption(caption);
+  button.SetTabOrder(tabOrder);
+  return button;
+}
+
+void TformSettings::FormCreate() {
+  TranslateComponent(*this);
+  // Gathered once: a catalog added while the program runs is listed after the next start.
+  std::vector<std::string> languages;
+  ListLanguages(kDefaultDomain, languages);
+  comboLanguage->Items()->Clear();
+  for (const std::string& code : languages) comboLanguage->Items()->Add(code);
+}
+
+void TformSettings::FormShow(Component&) {
+  LoadSettings();
+}
+
+void TformSettings::SetAutostartPlace(std::string configFolder, std::string executablePath) {
+  autostartFolder_ = std::move(configFolder);
+  executablePath_ = std::move(executablePath);
+}
+
+platform::AutostartPlace TformSettings::AutostartPlace() const {
+  return platform::AutostartPlace{mainForm->Context().registry, autostartFolder_};
+}
+
+void TformSettings::LoadSettings() {
+  platform::Registry& registry = *mainForm->Context().registry;
+  if (auto key = registry.Open(kConfigKeyPath, platform::RegistryAccess::Read)) {
+    editVerifyURL->SetText(ReadConfigText(key.get(), "VerifyURL"));
+    checkboxVerifyEnabled->SetChecked(ReadConfigBool(key.get(), "VerifyEnabled"));
+    editVerifyURL->SetEnabled(checkboxVerifyEnabled->Checked());
+    // As stored: a blank or a hexadecimal form stays as the user wrote it.
+    editCheckInterval->SetText(ReadConfigText(key.get(), "CheckInterval"));
+    editLogFile->SetText(ReadConfigText(key.get(), "LogFile"));
+    checkboxLogEnabled->SetChecked(ReadConfigBool(key.get(), "LogEnabled"));
+    editLogFile->SetEnabled(checkboxLogEnabled->Checked());
+    comboBalloonLevel->SetItemIndex(ReadConfigInt(key.get(), "BalloonLevel"));
+    checkboxHotkeyEnabled->SetChecked(ReadConfigBool(key.get(), "HotkeyEnabled"));
+    comboLanguage->SetItemIndex(
+        comboLanguage->Items()->IndexOf(ReadConfigText(key.get(), "Language")));
+    checkboxUpdate->SetChecked(ReadConfigBool(key.get(), "CheckUpdate"));
+  }
+  checkboxAfterStart->SetChecked(platform::AutostartStartsExecutable(
+      platform::ReadAutostartCommand(AutostartPlace()), executablePath_));
+}
+
+void TformSettings::checkboxVerifyEnabledClick(Component&) {
+  editVerifyURL->SetEnabled(checkboxVerifyEnabled->Checked());
+}
+
+void TformSettings::checkboxVerifyEnabledKeyPress(Component&, char32_t&) {
+  editVerifyURL->SetEnabled(checkboxVerifyEnabled->Checked());
+}
+
+void TformSettings::checkboxLogEnabledClick(Component&) {
+  editLogFile->SetEnabled(checkboxLogEnabled->Checked());
+}
+
+void TformSettings::checkboxLogEnabledKeyPress(Component&, char32_t&) {
+  editLogFile->SetEnabled(checkboxLogEnabled->Checked());
+}
+
+std::string TformSettings::ValidationErrors() const {
+  std::string errors;
+  const std::string& url = editVerifyURL->Text();
+  // Only while verification is on: a URL kept for later may be anything.
+  if (checkboxVerifyEnabled->Checked() && (url.size() < 7 || url.compare(0, 7, "http://") != 0))
+    errors += TranslateText("Enter valid URL for verify") + "\r";
+  const auto interval = ParseInt32(editCheckInterval->Text());
+  if (!interval || *interval <= 0) errors += TranslateText("Enter valid interval value") + "\r";
+  return errors;
+}
+
+void TformSettings::WriteConfiguration() {
+  const auto writeFailed = [this] {
+    GetDesktop()->ShowMessageBox(
+        this, TranslateText("Form error"),
+        TranslateText("Unable to write configuration. Check registry access or make sure that "
+                      "you are running application as administrator if UAC is active."),
+        MessageBoxIcon::Warning, MessageBoxButtons::Ok);
+  };
+  auto key = mainForm->Context().registry->Open(kConfigKeyPath, platform::RegistryAccess::Write);
+  if (!key) return writeFailed();
+  const std::int64_t language = comboLanguage->ItemIndex();
+  // Stops at the first value that cannot be written; the later ones keep their old values.
+  const bool written =
+      key->SetString("VerifyURL", editVerifyURL->Text()) &&
+      key->SetDWord("VerifyEnabled", checkboxVerifyEnabled->Checked() ? 1 : 0) &&
+      key->SetString("CheckInterval", editCheckInterval->Text()) &&
+      key->SetString("LogFile", editLogFile->Text()) &&
+      key->SetDWord("LogEnabled", checkboxLogEnabled->Checked() ? 1 : 0) &&
+      key->SetString("BalloonLevel", std::to_string(comboBalloonLevel->ItemIndex())) &&
+      key->SetDWord("HotkeyEnabled", checkboxHotkeyEnabled->Checked() ? 1 : 0) &&
+      key->SetString("Language",
+                     language >= 0 ? (*comboLanguage->Items())[static_cast<int>(language)] : "") &&
+      key->SetDWord("CheckUpdate", checkboxUpdate->Checked() ? 1 : 0);
+  key.reset();
+  if (!written) writeFailed();
+}
+
+void TformSettings::WriteAutostart() {
+  // A Run place that cannot be opened leaves the entry as it was, without a word.
+  if (checkboxAfterStart->Checked())
+    platform::WriteAutostart(AutostartPlace(), executablePath_);
+  else
+    platform::RemoveAutostart(AutostartPlace());
+}
+
+void TformSettings::buttonSaveClick(Component&) {
+  const std::string errors = ValidationErrors();
+  if (!errors.empty()) {
+    GetDesktop()->ShowMessageBox(this, TranslateText("Form error"),
+                                 TranslateText("Correct the following errors:") + "\r" + errors,
+                                 MessageBoxIcon::Warning, MessageBoxButtons::Ok);
+    return;
+  }
+  // A failed write still ends with the stored values reloaded and applied.
+  WriteConfiguration();
+  WriteAutostart();
+  LoadConfig(*mainForm->Context().registry, mainForm->Context().config);
+  ApplyConfig();
+  LeaveDialog();
+}
+
+void TformSettings::buttonCancelClick(Component&) {
+  LeaveDialog();
+}
+
+void TformSettings::LeaveDialog() {
+  mainForm->SetEnabled(true);
+  Hide();
+}
+
+void TformSettings::ApplyConfig() {
+  TMainForm& main = *mainForm;
+  Desktop& desktop = main.Context().desktop;
+  const AppConfig config = main.Context().config.Snapshot();
+  // The atom keeps its value: registering again uses the same one.
+  if (main.HotkeyAtom > 0) desktop.UnregisterHotKey(main, main.HotkeyAtom);
+  if (config.HotkeyEnabled) {
+    main.HotkeyAtom = desktop.AddGlobalAtom("HotkeyShow");
+    // Taken elsewhere: the combination then simply does nothing here.
+    desktop.RegisterHotKey(main, main.HotkeyAtom, kHotKeyModifiers, kHotKeyW);
+  }
+  // The timer restarts its countdown only for a changed interval, and only while it is on.
+  main.timerCheck->SetInterval(TimerIntervalFromSeconds(config.CheckInterval));
+  SwitchLanguage(config.Language);
+  for (Component* window : std::initializer_list<Component*>{
+           &main, main.formServers, main.formSettings, main.formAbout, main.formUpdate})
+    if (window) RetranslateComponent(*window);
+}
+
+}  // namespace lantervo
