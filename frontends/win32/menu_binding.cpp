@@ -1,0 +1,151 @@
+#include "frontends/win32/menu_binding.h"
+
+#include "frontends/win32/form_window.h"
+#include "frontends/win32/win32_desktop.h"
+#include "platform/utf.h"
+#include "toolkit/form.h"
+#include "toolkit/menus.h"
+
+namespace lantervo::win32 {
+
+namespace {
+constexpr UINT kFirstCommand = 100;
+}
+
+std::wstring MenuText(const TMenuItem& item) {
+  std::string text = item.Caption();
+  if (item.GetShortCut() != 0) text += "\t" + ShortCutToText(item.GetShortCut());
+  return platform::Widen(text);
+}
+
+MenuBinding::MenuBinding(FormWindow& form) : form_(form) {
+  // Pop-up menus of the window open when the toolkit asks for them.
+  for (Component* component : form_.Form().Components()) {
+    auto* popup = dynamic_cast<TPopupMenu*>(component);
+    if (!popup) continue;
+    const int id = popup->Subscribe([this, popup](Persistent&, const std::string& property) {
+      if (property == "Popup") OpenPopup(*popup);
+    });
+    popupWatches_.push_back({popup, popup->Liveness(), id});
+  }
+}
+
+MenuBinding::~MenuBinding() {
+  Unwatch();
+  for (Watch& w : popupWatches_)
+    if (!w.alive.expired()) w.object->Unsubscribe(w.subscription);
+  if (bar_ && form_.Handle()) SetMenu(form_.Handle(), nullptr);
+  if (bar_) DestroyMenu(bar_);
+}
+
+void MenuBinding::Unwatch() {
+  for (Watch& w : itemWatches_)
+    if (!w.alive.expired()) w.object->Unsubscribe(w.subscription);
+  itemWatches_.clear();
+}
+
+void MenuBinding::SetMainMenu(TMainMenu* menu) {
+  mainMenu_ = menu;
+  Rebuild();
+}
+
+void MenuBinding::Fill(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>& commands,
+                       UINT& nextId, bool topLevel, bool track) {
+  UINT position = 0;
+  for (TMenuItem* item : parent.Items()) {
+    if (track) {
+      const int id = item->Subscribe(
+          [this, item](Persistent&, const std::string& property) { ItemChanged(*item, property); });
+      itemWatches_.push_back({item, item->Liveness(), id});
+    }
+    if (!item->Visible()) continue;
+    UINT flags = MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED) |
+                 (item->Checked() ? MF_CHECKED : MF_UNCHECKED);
+    if (item->Caption() == "-") {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    } else if (item->Count() > 0) {
+      HMENU sub = CreatePopupMenu();
+      Fill(sub, *item, commands, nextId, false, track);
+      AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), MenuText(*item).c_str());
+    } else {
+      const UINT id = nextId++;
+      commands[id] = item;
+      AppendMenuW(menu, flags, id, MenuText(*item).c_str());
+    }
+    if (track) placed_[item] = {menu, position, topLevel};
+    ++position;
+  }
+}
+
+void MenuBinding::Rebuild() {
+  Unwatch();
+  placed_.clear();
+  commands_.clear();
+  HMENU old = bar_;
+  bar_ = nullptr;
+  if (mainMenu_) {
+    bar_ = CreateMenu();
+    UINT nextId = kFirstCommand;
+    Fill(bar_, *mainMenu_->Items(), commands_, nextId, true, true);
+  }
+  if (form_.Handle()) {
+    SetMenu(form_.Handle(), bar_);
+    DrawMenuBar(form_.Handle());
+  }
+  if (old) DestroyMenu(old);
+}
+
+void MenuBinding::ItemChanged(TMenuItem& item, const std::string& property) {
+  auto it = placed_.find(&item);
+  if (it == placed_.end() || !item.Visible()) {
+    if (property == "Visible" || property == "Items") Rebuild();
+    return;
+  }
+  const Placed& placed = it->second;
+  if (property == "Enabled") {
+    EnableMenuItem(placed.menu, placed.position,
+                   MF_BYPOSITION | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
+  } else if (property == "Checked") {
+    CheckMenuItem(placed.menu, placed.position,
+                  MF_BYPOSITION | (item.Checked() ? MF_CHECKED : MF_UNCHECKED));
+  } else if (property == "Caption" || property == "ShortCut") {
+    std::wstring text = MenuText(item);
+    MENUITEMINFOW info{sizeof(info)};
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = text.data();
+    SetMenuItemInfoW(placed.menu, placed.position, TRUE, &info);
+  } else if (property == "Visible" || property == "Items") {
+    Rebuild();
+    return;
+  } else {
+    return;
+  }
+  if (placed.topLevel && form_.Handle()) DrawMenuBar(form_.Handle());
+}
+
+bool MenuBinding::Command(UINT id) {
+  auto it = commands_.find(id);
+  if (it == commands_.end()) return false;
+  TMenuItem* item = it->second;
+  form_.Desktop().Dispatch([item] { item->Click(); });
+  return true;
+}
+
+void MenuBinding::OpenPopup(TPopupMenu& menu) {
+  HWND owner = form_.Realize();
+  HMENU popup = CreatePopupMenu();
+  std::map<UINT, TMenuItem*> commands;
+  UINT nextId = kFirstCommand;
+  Fill(popup, *menu.Items(), commands, nextId, false, false);
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(owner);
+  const UINT chosen =
+      static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                       menu.PopupX(), menu.PopupY(), 0, owner, nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
+  DestroyMenu(popup);
+  auto it = commands.find(chosen);
+  if (it != commands.end()) it->second->Click();
+}
+
+}  // namespace lantervo::win32

@@ -1,0 +1,65 @@
+#pragma once
+// The menus of a form window: the main menu as the window's menu bar, kept in line with its
+// items, and the pop-up menus opened where the toolkit asks.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lantervo {
+class Persistent;
+class TMainMenu;
+class TMenuItem;
+class TPopupMenu;
+}  // namespace lantervo
+
+namespace lantervo::win32 {
+
+class FormWindow;
+
+class MenuBinding {
+ public:
+  explicit MenuBinding(FormWindow& form);
+  ~MenuBinding();
+  MenuBinding(const MenuBinding&) = delete;
+  MenuBinding& operator=(const MenuBinding&) = delete;
+
+  // Shows this menu as the window's menu bar (none for null).
+  void SetMainMenu(TMainMenu* menu);
+  // WM_COMMAND of a menu-bar item; false when the id is not one of ours.
+  bool Command(UINT id);
+
+ private:
+  struct Watch {
+    Persistent* object;
+    std::weak_ptr<const int> alive;
+    int subscription;
+  };
+  struct Placed {
+    HMENU menu;
+    UINT position;
+    bool topLevel;
+  };
+  void Rebuild();
+  // Appends the visible sub-items of parent to menu; commands maps the ids given out.
+  void Fill(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>& commands, UINT& nextId,
+            bool topLevel, bool track);
+  void ItemChanged(TMenuItem& item, const std::string& property);
+  void OpenPopup(TPopupMenu& menu);
+  void Unwatch();
+
+  FormWindow& form_;
+  TMainMenu* mainMenu_ = nullptr;
+  HMENU bar_ = nullptr;
+  std::map<UINT, TMenuItem*> commands_;
+  std::map<TMenuItem*, Placed> placed_;
+  std::vector<Watch> itemWatches_;
+  std::vector<Watch> popupWatches_;
+};
+
+// The text of a menu entry: caption, then a tab and the shortcut's name when it has one.
+std::wstring MenuText(const TMenuItem& item);
+
+}  // namespace lantervo::win32
