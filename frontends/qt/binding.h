@@ -1,0 +1,41 @@
+#pragma once
+// A binding keeps one Qt object in line with one toolkit object: it subscribes to the object's
+// change notifications and lets go of them when either side goes first.
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolkit/persistent.h"
+
+namespace lantervo {
+
+class Desktop;
+
+namespace qt {
+
+class Binding : public QObject {
+ public:
+  Binding(Persistent& object, QObject* parent);
+  ~Binding() override;
+
+  bool Alive() const { return !alive_.expired(); }
+  Persistent& Object() const { return object_; }
+  // Brings everything in line once (after construction, when the widget exists).
+  void SyncAll() { Sync({}); }
+
+ protected:
+  // An empty name: every property.
+  virtual void Sync(const std::string& property) = 0;
+  // Runs user input into the component under the application-wide error handler; nothing
+  // happens once the component is gone.
+  void Input(Desktop* desktop, const std::function<void()>& operation);
+
+ private:
+  Persistent& object_;
+  std::weak_ptr<const int> alive_;
+  int subscription_ = 0;
+};
+
+}  // namespace qt
+}  // namespace lantervo

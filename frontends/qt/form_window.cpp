@@ -1,0 +1,127 @@
+#include "frontends/qt/form_window.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include "frontends/qt/control_bindings.h"
+#include "frontends/qt/menu_bindings.h"
+#include "frontends/qt/qt_convert.h"
+#include "toolkit/desktop.h"
+
+namespace lantervo::qt {
+
+namespace {
+
+class FormBinding : public Binding {
+ public:
+  explicit FormBinding(FormWindow& window)
+      : Binding(window.Form(), &window), window_(window), form_(window.Form()) {}
+
+ protected:
+  void Sync(const std::string& property) override {
+    const auto is = [&](const char* name) { return property.empty() || property == name; };
+    if (is("Caption")) window_.setWindowTitle(LabelCaption(form_.Caption()));
+    if (is("Menu")) window_.ApplyMenu();
+    if (is("BorderStyle") || is("BorderIcons")) window_.ApplyFlags();
+    if (is("Left") || is("Top") || is("Width") || is("Height") || is("Menu"))
+      window_.ApplyGeometry();
+    if (is("Font")) window_.Client()->setFont(ToQFont(*form_.Font()));
+    if (is("Color")) {
+      QPalette palette = window_.Client()->palette();
+      palette.setColor(QPalette::Window, ToQColor(form_.ControlColor(), palette));
+      window_.Client()->setPalette(palette);
+    }
+    if (is("Enabled")) window_.setEnabled(form_.Enabled());
+    if (is("Visible")) {
+      if (form_.Visible()) {
+        window_.ApplyGeometry();
+        window_.show();
+      } else {
+        window_.hide();
+      }
+    }
+  }
+
+ private:
+  FormWindow& window_;
+  TForm& form_;
+};
+
+}  // namespace
+
+FormWindow::FormWindow(TForm& form)
+    : QWidget(nullptr), form_(form), alive_(form.Liveness()), client_(new QWidget(this)) {
+  setObjectName(ToQt(form.Name()));
+  client_->setAutoFillBackground(true);
+  client_->setObjectName(QStringLiteral("client"));
+}
+
+FormWindow::~FormWindow() = default;
+
+void FormWindow::ApplyFlags() {
+  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  const auto icons = form_.BorderIcons();
+  if (icons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if ((icons & biSystemMenu) && (icons & biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
+  const bool sizeable =
+      form_.GetBorderStyle() == bsSizeable || form_.GetBorderStyle() == bsSizeToolWin;
+  if ((icons & biSystemMenu) && (icons & biMaximize) && sizeable)
+    flags |= Qt::WindowMaximizeButtonHint;
+  if (form_.GetBorderStyle() == bsNone) flags = Qt::Window | Qt::FramelessWindowHint;
+  const bool wasVisible = isVisible();
+  setWindowFlags(flags);
+  if (wasVisible) show();
+}
+
+void FormWindow::ApplyMenu() {
+  delete menuBar_;
+  menuBar_ = nullptr;
+  menuTree_ = nullptr;
+  if (TMainMenu* menu = form_.Menu()) {
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setNativeMenuBar(false);
+    menuTree_ = new MenuTree(*menu, menuBar_);
+    menuBar_->show();
+  }
+}
+
+void FormWindow::ApplyGeometry() {
+  const int width = static_cast<int>(form_.ClientWidth());
+  const int height = static_cast<int>(form_.ClientHeight());
+  int menuHeight = 0;
+  if (menuBar_) {
+    menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, width, menuHeight);
+  }
+  client_->setGeometry(0, menuHeight, width, height);
+  if (form_.GetBorderStyle() == bsSizeable || form_.GetBorderStyle() == bsSizeToolWin) {
+    resize(width, height + menuHeight);
+  } else {
+    setFixedSize(width, height + menuHeight);
+  }
+  if (form_.GetPosition() == poDesigned)
+    move(static_cast<int>(form_.Left()), static_cast<int>(form_.Top()));
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+  // The form decides: the main window hides unless the program is quitting.
+  event->ignore();
+  if (!Alive()) return;
+  form_.GetDesktop()->Dispatch([this] { form_.Close(); });
+}
+
+FormWindow* BuildFormWindow(TForm& form) {
+  auto* window = new FormWindow(form);
+  window->ApplyFlags();
+  BuildChildren(form, window->Client());
+  for (Component* component : form.Components())
+    if (auto* popup = dynamic_cast<TPopupMenu*>(component)) {
+      auto* binding = new PopupMenuBinding(*popup, window);
+      binding->SyncAll();
+    }
+  auto* binding = new FormBinding(*window);
+  binding->SyncAll();
+  return window;
+}
+
+}  // namespace lantervo::qt

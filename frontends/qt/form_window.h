@@ -1,0 +1,45 @@
+#pragma once
+// A window: a fixed-size top-level widget whose client area holds the form's controls at their
+// client coordinates, with the main menu above it. The close box asks TForm::Close; keys reach
+// the form's action shortcuts before the focused control.
+#include <QWidget>
+#include <memory>
+
+#include "frontends/qt/binding.h"
+#include "toolkit/form.h"
+
+class QMenuBar;
+
+namespace lantervo::qt {
+
+class MenuTree;
+
+class FormWindow : public QWidget {
+ public:
+  explicit FormWindow(TForm& form);
+  ~FormWindow() override;
+
+  TForm& Form() const { return form_; }
+  bool Alive() const { return !alive_.expired(); }
+  QWidget* Client() const { return client_; }
+  QMenuBar* MenuBar() const { return menuBar_; }
+  // Sizes and places the window from the form's client size and position.
+  void ApplyGeometry();
+  void ApplyMenu();
+  void ApplyFlags();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  TForm& form_;
+  std::weak_ptr<const int> alive_;
+  QWidget* client_;
+  QMenuBar* menuBar_ = nullptr;
+  MenuTree* menuTree_ = nullptr;
+};
+
+// Makes the native window of a form, with its controls, menus and pop-up menus.
+FormWindow* BuildFormWindow(TForm& form);
+
+}  // namespace lantervo::qt

@@ -1,0 +1,25 @@
+// Lantervo on a Linux desktop: the Qt desktop, the registry store, then the program.
+#include <QApplication>
+#include <QIcon>
+
+#include "app/program.h"
+#include "frontends/qt/data_folder.h"
+#include "frontends/qt/qt_desktop.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("lantervo"));
+  QApplication::setDesktopFileName(QStringLiteral("lantervo"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
+  // The program lives in the notification area: a hidden main window does not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  lantervo::qt::QtDesktop desktop;
+  desktop.WatchSessionEnd();
+  auto registry = lantervo::platform::OpenSystemRegistry();
+  lantervo::ProgramServices services{desktop, *registry};
+  services.executableFolder = lantervo::qt::DataFolder(lantervo::platform::ExecutableFolder());
+  return lantervo::RunProgram(std::move(services));
+}

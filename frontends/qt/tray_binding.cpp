@@ -1,0 +1,80 @@
+#include "frontends/qt/tray_binding.h"
+
+#include <QCursor>
+
+#include "frontends/qt/qt_convert.h"
+#include "toolkit/images.h"
+#include "toolkit/tray_icon.h"
+
+namespace lantervo::qt {
+
+namespace {
+
+QSystemTrayIcon::MessageIcon MessageIconOf(std::int64_t flags) {
+  switch (flags) {
+    case bfError:
+      return QSystemTrayIcon::Critical;
+    case bfWarning:
+      return QSystemTrayIcon::Warning;
+    case bfInfo:
+      return QSystemTrayIcon::Information;
+    default:
+      return QSystemTrayIcon::NoIcon;
+  }
+}
+
+// The notification servers show a balloon for a few seconds whatever is asked; a shorter time
+// than that is raised to it, as the Windows notification area does.
+constexpr int kMinimumBalloonMs = 10000;
+
+}  // namespace
+
+TrayBinding::TrayBinding(TTrayIcon& icon, Desktop& desktop)
+    : icon_(icon), alive_(icon.Liveness()), desktop_(desktop) {
+  native_.setObjectName(ToQt(icon.Name()));
+  connect(&native_, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+  Update();
+  native_.show();
+}
+
+TrayBinding::~TrayBinding() {
+  native_.hide();
+}
+
+void TrayBinding::Update() {
+  if (alive_.expired()) return;
+  QPixmap picture;
+  if (const TImageList* list = icon_.Icons()) picture = ListImage(*list, icon_.IconIndex());
+  native_.setIcon(QIcon(picture));
+  native_.setToolTip(ToQt(icon_.PlatformHint()));
+}
+
+void TrayBinding::ShowBalloon(const Balloon& balloon) {
+  Message message{ToQt(balloon.title), ToQt(balloon.text), MessageIconOf(balloon.flags),
+                  std::max(kMinimumBalloonMs, static_cast<int>(balloon.timeout))};
+  last_ = message;
+  ++messageCount_;
+  native_.showMessage(message.title, message.text, message.icon, message.timeout);
+}
+
+void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {
+  if (alive_.expired()) return;
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      desktop_.Dispatch([this] { icon_.DblClick(); });
+      break;
+    case QSystemTrayIcon::Trigger:
+      desktop_.Dispatch([this] { icon_.Click(); });
+      break;
+    case QSystemTrayIcon::Context: {
+      const QPoint at = QCursor::pos();
+      desktop_.Dispatch([&] { icon_.ContextPopup(at.x(), at.y()); });
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace lantervo::qt
