@@ -12,6 +12,27 @@ namespace {
 constexpr UINT kFirstCommand = 100;
 }
 
+namespace {
+bool NumberItems(const TMenuItem& parent, const TMenuItem& wanted, UINT& nextId) {
+  for (const TMenuItem* item : parent.Items()) {
+    if (!item->Visible() || item->Caption() == "-") continue;
+    if (item->Count() > 0) {
+      if (NumberItems(*item, wanted, nextId)) return true;
+    } else if (item == &wanted) {
+      return true;
+    } else {
+      ++nextId;
+    }
+  }
+  return false;
+}
+}  // namespace
+
+UINT MenuCommandId(const TMenu& menu, const TMenuItem& item) {
+  UINT nextId = kFirstCommand;
+  return NumberItems(*menu.Items(), item, nextId) ? nextId : 0;
+}
+
 std::wstring MenuText(const TMenuItem& item) {
   std::string text = item.Caption();
   if (item.GetShortCut() != 0) text += "\t" + ShortCutToText(item.GetShortCut());

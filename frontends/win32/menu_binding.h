@@ -11,6 +11,7 @@
 namespace lantervo {
 class Persistent;
 class TMainMenu;
+class TMenu;
 class TMenuItem;
 class TPopupMenu;
 }  // namespace lantervo
@@ -58,6 +59,10 @@ class MenuBinding {
   std::vector<Watch> itemWatches_;
   std::vector<Watch> popupWatches_;
 };
+
+// The command id the menu bar gives an item while the menu is as it is now (0 for an item
+// without one): the visible items that open no sub-menu, numbered in menu order.
+UINT MenuCommandId(const TMenu& menu, const TMenuItem& item);
 
 // The text of a menu entry: caption, then a tab and the shortcut's name when it has one.
 std::wstring MenuText(const TMenuItem& item);

@@ -1,0 +1,346 @@
+// Lantervo.exe end to end under wine: started from a clean folder and registry it shows its two
+// information boxes in order (the test presses their OK buttons), registers its main window
+// class, makes a second start end at once, checks a loopback server on schedule and shows the
+// outcome in its grid, and on Quit (the menu command) leaves LTV.xml and the registry as the
+// core library writes them.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/config_store.h"
+#include "core/list_file.h"
+#include "core/server_table.h"
+#include "frontends/win32/menu_binding.h"
+#include "platform/registry.h"
+#include "platform/utf.h"
+#include "tests/support/http_test_server.h"
+#include "tests/support/memory_registry.h"
+#include "tests/support/temp_dir.h"
+#include "toolkit/headless_desktop.h"
+#include "ui/main_form.h"
+
+namespace lantervo {
+namespace {
+
+using platform::Widen;
+
+const wchar_t* const kMainClass = L"QUORVIKMedia.Lantervo.0.9";
+const wchar_t* const kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The program in a process of its own, killed if a test leaves it running.
+class ProgramProcess {
+ public:
+  explicit ProgramProcess(const std::string& exe) {
+    STARTUPINFOW si{sizeof(si)};
+    std::wstring commandLine = L"\"" + Widen(exe) + L"\"";
+    started_ = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &si, &pi_) != FALSE;
+  }
+  ~ProgramProcess() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 9);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  bool Started() const { return started_; }
+  HANDLE Handle() const { return pi_.hProcess; }
+  DWORD Id() const { return pi_.dwProcessId; }
+  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+  // Waits for the process to end; its exit code, or -1 when it is still running.
+  long Join(DWORD milliseconds = 60000) {
+    if (WaitForSingleObject(pi_.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+  // Windows of another process give no signal to wait on, so the condition is looked at again
+  // each time the wait on the process (its ending is the other way out) times out briefly.
+  bool WaitUntil(const std::function<bool()>& condition, DWORD limit = 60000) {
+    const ULONGLONG deadline = GetTickCount64() + limit;
+    while (!condition()) {
+      if (GetTickCount64() > deadline) return false;
+      if (WaitForSingleObject(pi_.hProcess, 20) == WAIT_OBJECT_0) return condition();
+    }
+    return true;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+struct WindowSearch {
+  DWORD process;
+  std::wstring className;
+  std::vector<HWND> found;
+};
+
+std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& className) {
+  WindowSearch search{process, className, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<WindowSearch*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        wchar_t name[128] = {};
+        GetClassNameW(hwnd, name, 128);
+        if ((s.process == 0 || owner == s.process) && s.className == name) s.found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return text;
+}
+
+struct Box {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;
+};
+
+// The visible message box of the process, if one is open.
+Box OpenBox(DWORD process) {
+  for (HWND hwnd : TopLevelWindows(process, L"#32770")) {
+    if (!IsWindowVisible(hwnd)) continue;
+    return {hwnd, TextOf(hwnd), TextOf(GetDlgItem(hwnd, 0xFFFF))};
+  }
+  return {};
+}
+
+// Text of a list-view cell in another process: the item and its buffer live in that process.
+std::wstring RemoteCellText(HANDLE process, HWND list, int row, int column) {
+  constexpr int kChars = 512;
+  const SIZE_T size = sizeof(LVITEMW) + kChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) return L"<no memory>";
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.cchTextMax = kChars;
+  item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+  WriteProcessMemory(process, remote, &item, sizeof(item), nullptr);
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  wchar_t text[kChars] = {};
+  ReadProcessMemory(process, item.pszText, text, sizeof(text) - sizeof(wchar_t), nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+// The command id of the Quit item in the program's menu bar. Menus cannot be read from another
+// process here, so the id comes from the front end's numbering of the same main window's menu.
+UINT QuitCommand() {
+  HeadlessDesktop desktop;
+  ConfigStore config;
+  TMainForm form({.desktop = desktop, .config = config});
+  std::function<const TMenuItem*(const TMenuItem&)> find =
+      [&](const TMenuItem& parent) -> const TMenuItem* {
+    for (const TMenuItem* item : parent.Items()) {
+      if (item->Action() == form.actionQuit) return item;
+      if (const TMenuItem* inner = find(*item)) return inner;
+    }
+    return nullptr;
+  };
+  const TMenuItem* quit = find(*form.mainMenu->Items());
+  return quit ? win32::MenuCommandId(*form.mainMenu, *quit) : 0;
+}
+
+void ForgetConfiguration() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kConfigKeyPath).c_str());
+  HKEY run;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+    RegDeleteValueW(run, L"Lantervo");
+    RegCloseKey(run);
+  }
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string bytes;
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ForgetConfiguration();
+    exe_ = folder_.File("Lantervo.exe");
+    ASSERT_TRUE(CopyFileW(Widen(LANTERVO_PROGRAM_EXE).c_str(), Widen(exe_).c_str(), FALSE));
+  }
+  void TearDown() override { ForgetConfiguration(); }
+
+  // Chooses Quit in the main window's menu and waits for the program to end.
+  void QuitThroughMenu(ProgramProcess& program, HWND mainWindow) {
+    const UINT quit = QuitCommand();
+    ASSERT_NE(quit, 0u);
+    PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(quit, 0), 0);
+    EXPECT_EQ(program.Join(), 0);
+  }
+
+  test::TempDir folder_;
+  std::string exe_;
+};
+
+TEST_F(ProgramTest, FirstStartFromACleanFolderWritesDefaultsAndTheDefaultList) {
+  ProgramProcess program(exe_);
+  ASSERT_TRUE(program.Started());
+
+  // The two information boxes, in this order, each dismissed through its OK button.
+  const std::vector<std::wstring> expected = {L"Default configuration used",
+                                              L"Dataset does not exist. File recreated."};
+  for (const std::wstring& text : expected) {
+    Box box;
+    ASSERT_TRUE(program.WaitUntil([&] { return (box = OpenBox(program.Id())).window != nullptr; }))
+        << "no box with " << platform::Narrow(text);
+    EXPECT_EQ(box.caption, L"Application notification");
+    EXPECT_EQ(box.text, text);
+    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program.WaitUntil([&] { return !IsWindow(box.window); }));
+  }
+
+  HWND mainWindow = nullptr;
+  ASSERT_TRUE(program.WaitUntil([&] {
+    const auto windows = TopLevelWindows(program.Id(), kMainClass);
+    mainWindow = windows.empty() ? nullptr : windows.front();
+    return mainWindow && IsWindowVisible(mainWindow);
+  }));
+  EXPECT_EQ(FindWindowW(kMainClass, nullptr), mainWindow);
+  EXPECT_EQ(TextOf(mainWindow), L"Lantervo 0.9.19");
+
+  // A second start finds the window and ends at once, showing and writing nothing.
+  const std::string logBefore = ReadWholeFile(folder_.File("LTV.log"));
+  {
+    ProgramProcess second(exe_);
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.Join(), 0);
+  }
+  EXPECT_EQ(TopLevelWindows(0, kMainClass).size(), 1u);
+  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(ReadWholeFile(folder_.File("LTV.log")), logBefore);
+
+  HWND list = FindWindowExW(mainWindow, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 1);
+  EXPECT_EQ(RemoteCellText(program.Handle(), list, 0, 1), L"QUORVIK Media");
+  EXPECT_EQ(RemoteCellText(program.Handle(), list, 0, 2), L"-1");
+  EXPECT_EQ(RemoteCellText(program.Handle(), list, 0, 3), L"Waiting...");
+
+  QuitThroughMenu(program, mainWindow);
+
+  // The list file is the library's own document for the default entry after start-up.
+  const std::string bytes = folder_.Read("LTV.xml");
+  ServerTable table;
+  ASSERT_NO_THROW(ReadDataPacket(bytes, table));
+  ASSERT_EQ(table.RowCount(), 1);
+  table.MoveFirst();
+  EXPECT_EQ(table.GetText("Name"), "QUORVIK Media");
+  EXPECT_EQ(table.GetText("Status"), "");
+  EXPECT_EQ(table.GetText("Result"), "Waiting...");
+  EXPECT_EQ(table.GetInt("LoadTime"), -1);
+  EXPECT_EQ(table.GetInt("Timeout"), 300);
+  EXPECT_TRUE(table.GetBool("Active"));
+  EXPECT_EQ(WriteDataPacket(table), bytes);
+
+  // The registry holds exactly what the library writes as defaults for this folder.
+  test::MemoryRegistry defaults;
+  ASSERT_TRUE(WriteDefaultConfig(defaults, folder_.Path()));
+  auto system = platform::OpenSystemRegistry();
+  auto key = system->Open(kConfigKeyPath, platform::RegistryAccess::Read);
+  ASSERT_NE(key, nullptr);
+  ASSERT_FALSE(defaults.WriteAttempts().empty());
+  for (const std::string& name : defaults.WriteAttempts()) {
+    const auto want = defaults.Get(kConfigKeyPath, name);
+    const auto got = key->Query(name);
+    ASSERT_EQ(got.status, platform::QueryStatus::Found) << name;
+    EXPECT_EQ(got.value.nativeType, want.value.nativeType) << name;
+    EXPECT_EQ(got.value.text, want.value.text) << name;
+    EXPECT_EQ(got.value.dword, want.value.dword) << name;
+  }
+
+  const std::string log = ReadWholeFile(folder_.File("LTV.log"));
+  const auto defaultsLine = log.find(" SYSTEM Default configuration used\r\n");
+  const auto recreatedLine = log.find(
+      " SYSTEM Dataset does not exist. File recreated: setServer: Missing data provider or data "
+      "packet\r\n");
+  EXPECT_NE(defaultsLine, std::string::npos) << log;
+  EXPECT_NE(recreatedLine, std::string::npos) << log;
+  EXPECT_LT(defaultsLine, recreatedLine);
+}
+
+TEST_F(ProgramTest, ScheduledCheckOfALoopbackServerReachesLogGridAndListFile) {
+  test::HttpTestServer server;
+  server.AnswerAlways(test::HttpTestServer::Ok("OK"), test::HttpTestServer::Then::Close);
+  {
+    auto system = platform::OpenSystemRegistry();
+    ASSERT_TRUE(WriteDefaultConfig(*system, folder_.Path()));
+    auto key = system->Open(kConfigKeyPath, platform::RegistryAccess::Write);
+    ASSERT_NE(key, nullptr);
+    // A run every second, and no update check beyond this machine.
+    ASSERT_TRUE(key->SetString("CheckInterval", "1"));
+    ASSERT_TRUE(key->SetDWord("CheckUpdate", 0));
+  }
+  {
+    ServerTable table;
+    table.CreateList();
+    table.AppendRow();
+    table.SetText("Name", "Loopback");
+    table.SetText("Url", server.Url("/status"));
+    table.SetInt("Timeout", 5000);
+    table.SetBool("TimeoutEnabled", false);
+    table.SetBool("ResponseEnabled", false);
+    table.SetBool("Active", true);
+    table.PostRow();
+    table.SaveList(folder_.File("LTV.xml"));
+  }
+
+  ProgramProcess program(exe_);
+  ASSERT_TRUE(program.Started());
+  const std::string logFile = folder_.File("LTV.log");
+  ASSERT_TRUE(program.WaitUntil([&] {
+    return ReadWholeFile(logFile).find(" OK Completed with no errors.\r\n") != std::string::npos;
+  })) << ReadWholeFile(logFile);
+  EXPECT_TRUE(OpenBox(program.Id()).window == nullptr);
+  const std::string log = ReadWholeFile(logFile);
+  EXPECT_LT(log.find(" SYSTEM Checking...\r\n"), log.find(" OK Completed with no errors.\r\n"));
+  ASSERT_FALSE(server.Requests().empty());
+  EXPECT_EQ(server.Requests().front().substr(0, 20), "GET /status HTTP/1.1");
+
+  const auto windows = TopLevelWindows(program.Id(), kMainClass);
+  ASSERT_EQ(windows.size(), 1u);
+  HWND list = FindWindowExW(windows.front(), nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(RemoteCellText(program.Handle(), list, 0, 1), L"Loopback");
+  ASSERT_TRUE(
+      program.WaitUntil([&] { return RemoteCellText(program.Handle(), list, 0, 3) == L"OK"; }));
+
+  QuitThroughMenu(program, windows.front());
+  ServerTable table;
+  const std::string bytes = folder_.Read("LTV.xml");
+  ASSERT_NO_THROW(ReadDataPacket(bytes, table));
+  ASSERT_EQ(table.RowCount(), 1);
+  table.MoveFirst();
+  EXPECT_EQ(table.GetText("Status"), "OK");
+  EXPECT_EQ(table.GetText("Result"), "OK");
+  EXPECT_GE(table.GetInt("LoadTime"), 0);
+  EXPECT_EQ(WriteDataPacket(table), bytes);
+}
+
+}  // namespace
+}  // namespace lantervo

@@ -1,0 +1,398 @@
+// The Win32 desktop in this process, under wine: message boxes that keep carrying out worker
+// hand-offs, timers, the frames and class names of form windows, hot-key and session messages,
+// the tray icon with its balloons and re-adding, menus following their actions, controls that
+// report typing and clicks, and grid cells painted by the window's drawing handler.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frontends/win32/form_window.h"
+#include "frontends/win32/win32_desktop.h"
+#include "platform/utf.h"
+#include "toolkit/dataset.h"
+#include "toolkit/db_grid.h"
+#include "toolkit/form.h"
+#include "toolkit/images.h"
+#include "toolkit/menus.h"
+#include "toolkit/std_controls.h"
+#include "toolkit/tray_icon.h"
+
+namespace lantervo::win32 {
+namespace {
+
+class Win32DesktopTest : public ::testing::Test {
+ protected:
+  Win32Desktop desktop{GetModuleHandleW(nullptr)};
+};
+
+HWND FindThreadDialog(const std::wstring& caption) {
+  struct Search {
+    std::wstring caption;
+    HWND found = nullptr;
+  } search{caption};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t text[256] = {};
+        GetWindowTextW(hwnd, text, 256);
+        if (s.caption == text) {
+          s.found = hwnd;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(Win32DesktopTest, MessageBoxKeepsCarryingOutHandOffs) {
+  const DWORD uiThread = GetCurrentThreadId();
+  DWORD ranOn = 0;
+  HWND box = nullptr;
+  std::thread worker([&] {
+    // Runs inside the box's own message loop, which is the only loop running then.
+    desktop.Synchronize([&] {
+      ranOn = GetCurrentThreadId();
+      box = FindThreadDialog(L"Application notification");
+      if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+  });
+  const MessageBoxAnswer answer =
+      desktop.ShowMessageBox(nullptr, "Application notification", "Default configuration used",
+                             MessageBoxIcon::Information, MessageBoxButtons::Ok);
+  worker.join();
+  EXPECT_EQ(answer, MessageBoxAnswer::Ok);
+  EXPECT_EQ(ranOn, uiThread);
+  EXPECT_NE(box, nullptr);
+}
+
+TEST_F(Win32DesktopTest, HandOffErrorsReachTheWorkerAndTheLoopRunsTimersUntilQuit) {
+  std::vector<int> ticks;
+  Desktop::TimerId timer = 0;
+  timer = desktop.StartTimer(10, [&] {
+    ticks.push_back(static_cast<int>(ticks.size()));
+    if (ticks.size() == 3) {
+      desktop.StopTimer(timer);
+      desktop.Quit();
+    }
+  });
+  std::string workerSaw;
+  std::thread worker([&] {
+    try {
+      desktop.Synchronize([] { throw std::runtime_error("from the user-interface thread"); });
+    } catch (const std::exception& e) {
+      workerSaw = e.what();
+    }
+  });
+  desktop.Run();
+  worker.join();
+  EXPECT_EQ(ticks.size(), 3u);
+  EXPECT_EQ(workerSaw, "from the user-interface thread");
+}
+
+struct TestForm : TForm {
+  explicit TestForm(Desktop& desktop) : TForm(desktop) {}
+};
+
+TEST_F(Win32DesktopTest, FormFramesFollowBorderStyleAndIcons) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  main.SetWindowClassName("QUORVIKMedia.Lantervo.Test");
+  main.SetCaption("Lantervo 0.9.19");
+  main.SetBorderStyle(bsSingle);
+  main.SetBorderIcons(biSystemMenu | biMinimize);
+  main.SetClientWidth(570);
+  main.SetClientHeight(305);
+  TestForm dialog(desktop);
+  dialog.SetBorderStyle(bsSingle);
+  dialog.SetBorderIcons(0);
+  dialog.SetClientWidth(383);
+  dialog.SetClientHeight(327);
+
+  EXPECT_FALSE(desktop.FindTopLevelWindow("QUORVIKMedia.Lantervo.Test"));
+  HWND mainWindow = desktop.WindowOf(main);
+  HWND dialogWindow = desktop.WindowOf(dialog);
+  ASSERT_NE(mainWindow, nullptr);
+  EXPECT_TRUE(desktop.FindTopLevelWindow("QUORVIKMedia.Lantervo.Test"));
+  EXPECT_FALSE(desktop.FindTopLevelWindow("QUORVIKMedia.Lantervo.Other"));
+
+  RECT client;
+  GetClientRect(mainWindow, &client);
+  EXPECT_EQ(client.right, 570);
+  EXPECT_EQ(client.bottom, 305);
+  const LONG mainStyle = GetWindowLongW(mainWindow, GWL_STYLE);
+  EXPECT_TRUE(mainStyle & WS_SYSMENU);
+  EXPECT_TRUE(mainStyle & WS_MINIMIZEBOX);
+  EXPECT_FALSE(mainStyle & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(mainStyle & WS_THICKFRAME);
+  wchar_t caption[64] = {};
+  GetWindowTextW(mainWindow, caption, 64);
+  EXPECT_STREQ(caption, L"Lantervo 0.9.19");
+
+  GetClientRect(dialogWindow, &client);
+  EXPECT_EQ(client.right, 383);
+  EXPECT_EQ(client.bottom, 327);
+  // No title-bar buttons at all, and owned by the main window (no taskbar button).
+  EXPECT_FALSE(GetWindowLongW(dialogWindow, GWL_STYLE) & WS_SYSMENU);
+  EXPECT_EQ(GetWindow(dialogWindow, GW_OWNER), mainWindow);
+
+  main.Show();
+  EXPECT_TRUE(IsWindowVisible(mainWindow));
+  main.SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(mainWindow));
+  main.Hide();
+  EXPECT_FALSE(IsWindowVisible(mainWindow));
+}
+
+TEST_F(Win32DesktopTest, CloseHotKeyAndSessionMessagesReachTheForm) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  TestForm other(desktop);
+  std::vector<int> hotKeys;
+  int closeQueries = 0, sessionEnds = 0, otherSessionEnds = 0;
+  main.OnHotKey = [&](Component&, int id) { hotKeys.push_back(id); };
+  main.OnCloseQuery = [&](Component&, bool& canClose) {
+    ++closeQueries;
+    canClose = false;
+  };
+  main.OnEndSession = [&](Component&) { ++sessionEnds; };
+  other.OnEndSession = [&](Component&) { ++otherSessionEnds; };
+  HWND hwnd = desktop.WindowOf(main);
+  main.Show();
+
+  const std::uint16_t atom = desktop.AddGlobalAtom("HotkeyShowTest");
+  EXPECT_NE(atom, 0);
+  EXPECT_EQ(desktop.AddGlobalAtom("HotkeyShowTest"), atom);
+  EXPECT_TRUE(desktop.RegisterHotKey(main, atom, kModControl | kModAlt, 0x57));
+  SendMessageW(hwnd, WM_HOTKEY, atom, 0);
+  SendMessageW(hwnd, WM_HOTKEY, 12, 0);
+  EXPECT_EQ(hotKeys, (std::vector<int>{atom, 12}));
+  EXPECT_TRUE(desktop.UnregisterHotKey(main, atom));
+  GlobalDeleteAtom(atom);
+
+  // The close box asks the form; a refusal keeps the window.
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_EQ(closeQueries, 1);
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+
+  EXPECT_TRUE(SendMessageW(hwnd, WM_QUERYENDSESSION, 0, 0));
+  SendMessageW(hwnd, WM_ENDSESSION, FALSE, 0);  // the session goes on after all
+  EXPECT_EQ(sessionEnds, 0);
+  SendMessageW(hwnd, WM_ENDSESSION, TRUE, 0);
+  SendMessageW(desktop.WindowOf(other), WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(sessionEnds, 1);
+  EXPECT_EQ(otherSessionEnds, 0);
+}
+
+TEST_F(Win32DesktopTest, TrayIconIsAddedAgainWhenTheTaskbarComesBackAndBalloonsAreCut) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  auto& images = main.Add<TImageList>("images");
+  images.Add("paw_green");
+  images.Add("paw_red");
+  auto& tray = main.Add<TTrayIcon>("tray");
+  tray.SetIcons(&images);
+  tray.SetHint("Response of all websites OK. There was no problem.");
+  tray.SetVisible(true);
+  ASSERT_TRUE(desktop.TrayPresent(tray));
+  EXPECT_EQ(desktop.TrayAdds(tray), 1);
+
+  // Explorer restarts: its icons are gone, and it announces the new taskbar.
+  NOTIFYICONDATAW gone{};
+  gone.cbSize = sizeof(gone);
+  gone.hWnd = desktop.WindowOf(main);
+  gone.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &gone));
+  SendMessageW(desktop.WindowOf(main), desktop.TaskbarCreatedMessage(), 0, 0);
+  EXPECT_EQ(desktop.TrayAdds(tray), 2);
+  EXPECT_TRUE(desktop.TrayPresent(tray));
+
+  tray.SetBalloonTitle(std::string(70, 'T'));
+  tray.SetBalloonHint(std::string(300, 'x'));
+  tray.SetBalloonFlags(bfError);
+  tray.SetBalloonTimeout(5);
+  tray.ShowBalloonHint();
+  const NOTIFYICONDATAW* balloon = desktop.LastBalloon(tray);
+  ASSERT_NE(balloon, nullptr);
+  EXPECT_EQ(std::wstring(balloon->szInfoTitle), std::wstring(63, L'T'));
+  EXPECT_EQ(std::wstring(balloon->szInfo), std::wstring(255, L'x'));
+  EXPECT_EQ(balloon->dwInfoFlags, static_cast<DWORD>(NIIF_ERROR));
+  EXPECT_EQ(balloon->uTimeout, 5u);
+
+  int doubleClicks = 0;
+  tray.OnDblClick = [&](Component&) { ++doubleClicks; };
+  SendMessageW(desktop.WindowOf(main), kTrayMessage, 1, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(doubleClicks, 1);
+
+  tray.SetVisible(false);
+  EXPECT_FALSE(desktop.TrayPresent(tray));
+}
+
+TEST_F(Win32DesktopTest, MenuItemsFollowTheirActionsAndRunThem) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  auto& actions = main.Add<TActionList>("actions");
+  auto& quit = main.Add<TAction>("actionQuit");
+  quit.SetActionList(&actions);
+  quit.SetCaption("Quit");
+  quit.SetShortCut(MakeShortCut('Q', ssCtrl));
+  int quits = 0;
+  quit.OnExecute = [&](Component&) { ++quits; };
+  auto& menu = main.Add<TMainMenu>("mainMenu");
+  auto& top = main.Add<TMenuItem>("menuLantervo");
+  top.SetCaption("Lantervo");
+  menu.Items()->Add(top);
+  auto& item = main.Add<TMenuItem>("itemQuit");
+  item.SetAction(&quit);
+  top.Add(item);
+  main.SetMenu(&menu);
+
+  HWND hwnd = desktop.WindowOf(main);
+  HMENU sub = GetSubMenu(GetMenu(hwnd), 0);
+  ASSERT_NE(sub, nullptr);
+  wchar_t text[64] = {};
+  GetMenuStringW(sub, 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Quit\tCtrl+Q");
+  const UINT id = GetMenuItemID(sub, 0);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  EXPECT_EQ(quits, 1);
+
+  quit.SetEnabled(false);
+  EXPECT_TRUE(GetMenuState(sub, 0, MF_BYPOSITION) & MF_GRAYED);
+  SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  EXPECT_EQ(quits, 1);
+  quit.SetCaption("Konec");
+  GetMenuStringW(sub, 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Konec\tCtrl+Q");
+}
+
+TEST_F(Win32DesktopTest, ControlsReportTypingAndClicksAndFollowTheirProperties) {
+  TestForm form(desktop);
+  auto& edit = form.Add<TEdit>("editName");
+  edit.SetParent(&form);
+  edit.SetBounds(152, 49, 193, 21);
+  auto& box = form.Add<TCheckBox>("checkboxTimeout");
+  box.SetParent(&form);
+  box.SetBounds(152, 143, 17, 17);
+  int clicks = 0;
+  box.OnClick = [&](Component&) { ++clicks; };
+  auto& memo = form.Add<TMemo>("memoResponse");
+  memo.SetParent(&form);
+  memo.SetBounds(152, 183, 193, 42);
+  HWND hwnd = desktop.WindowOf(form);
+  HWND editWindow = GetDlgItem(hwnd, 1000);
+  HWND boxWindow = GetDlgItem(hwnd, 1001);
+  HWND memoWindow = GetDlgItem(hwnd, 1002);
+  ASSERT_NE(editWindow, nullptr);
+  ASSERT_NE(memoWindow, nullptr);
+
+  SetWindowTextW(editWindow, L"Nový server");
+  EXPECT_EQ(edit.Text(), "Nov\xc3\xbd server");
+  edit.SetText("http://");
+  wchar_t text[64] = {};
+  GetWindowTextW(editWindow, text, 64);
+  EXPECT_STREQ(text, L"http://");
+
+  SendMessageW(boxWindow, BM_CLICK, 0, 0);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(SendMessageW(boxWindow, BM_GETCHECK, 0, 0), BST_CHECKED);
+  box.SetChecked(false);
+  EXPECT_EQ(SendMessageW(boxWindow, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  memo.SetText("OK\nready");
+  GetWindowTextW(memoWindow, text, 64);
+  EXPECT_STREQ(text, L"OK\r\nready");
+  memo.SetEnabled(false);
+  EXPECT_FALSE(IsWindowEnabled(memoWindow));
+}
+
+// Two rows; the second is inactive.
+class TwoRows : public DataRows {
+ public:
+  int RowCount() const override { return 2; }
+  int CurrentIndex() const override { return current_; }
+  void MoveTo(int index) override {
+    current_ = index;
+    NotifyObservers();
+  }
+  std::string TextAt(int index, std::string_view field) const override {
+    if (field == "Name") return index == 0 ? "Alpha" : "Beta";
+    return index == 0 ? "OK" : "";
+  }
+  bool BoolAt(int index, std::string_view) const override { return index == 0; }
+
+ private:
+  int current_ = 0;
+};
+
+TEST_F(Win32DesktopTest, GridCellsArePaintedByTheDrawingHandler) {
+  TestForm form(desktop);
+  form.SetClientWidth(572);
+  form.SetClientHeight(226);
+  TwoRows rows;
+  auto& data = form.Add<TClientDataSet>("setServer");
+  data.SetRows(&rows);
+  auto& status = form.Add<TImageList>("imagelistStatus");
+  status.Add("ball_green");
+  auto& grid = form.Add<TDBGrid>("gridLink");
+  grid.SetParent(&form);
+  grid.SetBounds(0, 0, 572, 226);
+  grid.SetDataSet(&data);
+  grid.SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect);
+  grid.Columns()->Add().SetWidth(16);
+  TColumn& name = grid.Columns()->Add();
+  name.SetFieldName("Name");
+  name.SetWidth(203);
+  grid.OnDrawColumnCell = [&](Component&, GridCanvas& canvas, const Rect& rect, int row, int column,
+                              GridDrawState) {
+    if (!rows.BoolAt(row, "Active")) {
+      canvas.SetBrushColor(colors::kGray);
+      grid.DefaultDrawColumnCell(canvas, rect, row, column);
+    }
+    if (column == 0 && rows.TextAt(row, "Result") == "OK")
+      canvas.StretchDraw({rect.left, rect.top, rect.left + 16, rect.top + 16}, status, 0);
+  };
+  HWND hwnd = desktop.WindowOf(form);
+  form.Show();
+  HWND list = FindWindowExW(hwnd, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(ListView_GetItemCount(list), 2);
+
+  RECT client;
+  GetClientRect(list, &client);
+  HDC screen = GetDC(list);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  SelectObject(dc, bitmap);
+  SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+  RECT first, second;
+  ListView_GetItemRect(list, 0, &first, LVIR_BOUNDS);
+  ListView_GetItemRect(list, 1, &second, LVIR_BOUNDS);
+  const COLORREF inactive = GetPixel(dc, 150, (second.top + second.bottom) / 2);
+  const COLORREF active = GetPixel(dc, 150, (first.top + first.bottom) / 2);
+  const COLORREF ball = GetPixel(dc, first.left + 8, first.top + 8);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  ReleaseDC(list, screen);
+
+  EXPECT_EQ(inactive, RGB(128, 128, 128));
+  EXPECT_NE(active, RGB(128, 128, 128));
+  // The green ball is stretched into the first column's square.
+  EXPECT_GT(GetGValue(ball), GetRValue(ball));
+  EXPECT_GT(GetGValue(ball), GetBValue(ball));
+
+  // Choosing a row in the list view moves the dataset's current row.
+  ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(rows.CurrentIndex(), 1);
+}
+
+}  // namespace
+}  // namespace lantervo::win32
