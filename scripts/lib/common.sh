@@ -2,7 +2,9 @@
 
 BUILD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgmock-dev libgtest-dev
   libbenchmark-dev libicu-dev libxml2-dev libcurl4-openssl-dev gettext
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64)
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev libxcb1-dev)
+# What the desktop program needs to start where there is no display, and to take screenshots.
+DESKTOP_PACKAGES=(xvfb imagemagick)
 
 install_missing() {
   local missing=() p
