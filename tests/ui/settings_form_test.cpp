@@ -1,0 +1,478 @@
+// The settings dialog: its layout, what a show reads from the registry, the input rules and
+// their box, what Save writes and in which order, a write that fails, Cancel, the autostart
+// entry, and ApplyConfig's hot key, timer and language switch over the five windows.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/error.h"
+#include "platform/autostart.h"
+#include "tests/ui/windows_fixture.h"
+
+namespace lantervo::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr const char* kWriteFailure =
+    "Unable to write configuration. Check registry access or make sure that you are running "
+    "application as administrator if UAC is active.";
+
+class SettingsFormTest : public WindowsTest {
+ protected:
+  void SetUp() override {
+    WindowsTest::SetUp();
+    PutConfig();
+  }
+  // The Settings command, then the dialog as the user finds it.
+  void Open() {
+    form->actionSettingsExecute(*form);
+    ASSERT_TRUE(settings->Visible());
+    ASSERT_FALSE(form->Enabled());
+  }
+  void Close() { settings->buttonCancel->Click(); }
+  // Presses Save and answers whether the dialog closed.
+  bool Save() {
+    settings->buttonSave->Click();
+    return !settings->Visible();
+  }
+  std::string LastBoxText() const {
+    return desktop.MessageBoxes().empty() ? "(no box)" : desktop.MessageBoxes().back().text;
+  }
+  std::vector<std::string> ConfigWrites() const {
+    std::vector<std::string> writes;
+    for (const std::string& name : registry.WriteAttempts())
+      if (name != platform::kAutostartValueName) writes.push_back(name);
+    return writes;
+  }
+  platform::AutostartPlace Autostart() { return {&registry, dir.File("config")}; }
+  // What another program, or this one from another path, left in the autostart place.
+  void PutAutostart(const std::string& command) {
+#ifdef _WIN32
+    registry.PutString(platform::kRunKeyPath, platform::kAutostartValueName, command);
+#else
+    ASSERT_TRUE(platform::WriteAutostart(Autostart(), "placeholder"));
+    dir.Write(std::string("config/autostart/") + platform::kAutostartEntryName,
+              platform::DesktopEntryText(command));
+#endif
+  }
+};
+
+TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
+  EXPECT_EQ(settings->Name(), "formSettings");
+  EXPECT_EQ(settings->Caption(), "Application settings");
+  EXPECT_EQ(settings->ClientWidth(), 383);
+  EXPECT_EQ(settings->ClientHeight(), 508);
+  EXPECT_EQ(settings->GetBorderStyle(), bsSingle);
+  EXPECT_EQ(settings->BorderIcons(), 0);
+  EXPECT_EQ(settings->Left(), 0);
+  EXPECT_EQ(settings->Top(), 0);
+  EXPECT_FALSE(settings->Visible());
+  EXPECT_EQ(settings->Font()->Height(), -11);
+  EXPECT_EQ(settings->labelTitle->Font()->Height(), -19);
+  EXPECT_EQ(settings->labelHotkey->Caption(), "CTRL + ALT + W");
+  EXPECT_EQ(settings->buttonSave->Caption(), "Save && use");
+
+  struct Place {
+    TWinControl* control;
+    int left, top, tabOrder;
+  };
+  const std::vector<Place> places{
+      {settings->editVerifyURL, 152, 64, 0},       {settings->checkboxVerifyEnabled, 152, 91, 9},
+      {settings->editCheckInterval, 152, 131, 2},  {settings->editLogFile, 152, 171, 1},
+      {settings->checkboxLogEnabled, 152, 198, 3}, {settings->comboBalloonLevel, 152, 238, 7},
+      {settings->checkboxAfterStart, 152, 278, 6}, {settings->checkboxHotkeyEnabled, 152, 318, 8},
+      {settings->comboLanguage, 152, 358, 10},     {settings->checkboxUpdate, 152, 398, 11},
+      {settings->buttonCancel, 152, 464, 5},       {settings->buttonSave, 270, 464, 4}};
+  for (const Place& place : places) {
+    SCOPED_TRACE(place.control->Name());
+    EXPECT_EQ(place.control->Left(), place.left);
+    EXPECT_EQ(place.control->Top(), place.top);
+    EXPECT_EQ(place.control->TabOrder(), place.tabOrder);
+  }
+  EXPECT_EQ(settings->editVerifyURL->Text(), "http://");
+  EXPECT_EQ(settings->editCheckInterval->Text(), "60");
+  EXPECT_EQ(settings->editLogFile->Text(), "./Lantervo.log");
+
+  EXPECT_EQ(settings->comboBalloonLevel->Style(), csDropDownList);
+  EXPECT_EQ(settings->comboBalloonLevel->DropDownCount(), 5);
+  EXPECT_THAT(settings->comboBalloonLevel->Items()->Lines(),
+              ElementsAre("0 - Never", "1 - On load error ", "2 - On wrong response",
+                          "3 - On slow load", "4 - On offline station", "", "", "", ""));
+  // The catalogs this program carries, sorted.
+  EXPECT_TRUE(settings->comboLanguage->Sorted());
+  EXPECT_EQ(settings->comboLanguage->DropDownCount(), 2);
+  EXPECT_THAT(settings->comboLanguage->Items()->Lines(), ElementsAre("cs", "en"));
+}
+
+TEST_F(SettingsFormTest, ShowFillsEveryControlFromTheRegistry) {
+  Open();
+  EXPECT_EQ(settings->editVerifyURL->Text(), "http://verify.test/");
+  EXPECT_TRUE(settings->checkboxVerifyEnabled->Checked());
+  EXPECT_TRUE(settings->editVerifyURL->Enabled());
+  EXPECT_EQ(settings->editCheckInterval->Text(), "120");
+  EXPECT_EQ(settings->editLogFile->Text(), "/var/log/ltv.log");
+  EXPECT_FALSE(settings->checkboxLogEnabled->Checked());
+  EXPECT_FALSE(settings->editLogFile->Enabled());
+  EXPECT_EQ(settings->comboBalloonLevel->ItemIndex(), 2);
+  EXPECT_FALSE(settings->checkboxHotkeyEnabled->Checked());
+  EXPECT_EQ(settings->comboLanguage->Text(), "en");
+  EXPECT_TRUE(settings->checkboxUpdate->Checked());
+  EXPECT_FALSE(settings->checkboxAfterStart->Checked());
+  // Only reads: the dialog never writes while it is shown.
+  EXPECT_THAT(registry.WriteAttempts(), IsEmpty());
+
+  // The boxes switch their edits as the user clicks them.
+  settings->checkboxVerifyEnabled->Click();
+  EXPECT_FALSE(settings->editVerifyURL->Enabled());
+  settings->checkboxLogEnabled->Click();
+  EXPECT_TRUE(settings->editLogFile->Enabled());
+}
+
+TEST_F(SettingsFormTest, StoredValuesShowAsStoredAndOddOnesSelectNothing) {
+  struct Case {
+    std::string interval, balloon, language;
+    std::int64_t balloonIndex;
+    std::string languageShown;
+  };
+  for (const Case& c : std::vector<Case>{{" 60", "7", "CS", 7, "cs"},
+                                         {"$3C", "$4", "en", 4, "en"},
+                                         {"60", "9", "de", -1, ""},
+                                         {"60", "-1", "", -1, ""}}) {
+    SCOPED_TRACE(c.interval + " " + c.balloon + " " + c.language);
+    registry.PutString(kKey, "CheckInterval", c.interval);
+    registry.PutString(kKey, "BalloonLevel", c.balloon);
+    registry.PutString(kKey, "Language", c.language);
+    Open();
+    EXPECT_EQ(settings->editCheckInterval->Text(), c.interval);
+    EXPECT_EQ(settings->comboBalloonLevel->ItemIndex(), c.balloonIndex);
+    EXPECT_EQ(settings->comboLanguage->Text(), c.languageShown);
+    Close();
+  }
+}
+
+TEST_F(SettingsFormTest, AValueThatFailsToReadLeavesItAndTheRestAsTheyWere) {
+  Open();
+  Close();
+  registry.PutString(kKey, "VerifyURL", "http://changed/");
+  registry.PutString(kKey, "LogFile", "/changed.log");
+  registry.PutString(kKey, "LogEnabled", "1");  // a boolean stored as text
+  registry.PutString(kKey, "BalloonLevel", "4");
+  PutAutostart("\"" + executable + "\"");
+  Open();
+  EXPECT_EQ(settings->editVerifyURL->Text(), "http://changed/");
+  EXPECT_EQ(settings->editLogFile->Text(), "/changed.log");
+  EXPECT_EQ(settings->comboBalloonLevel->ItemIndex(), 2);
+  EXPECT_FALSE(settings->checkboxAfterStart->Checked());
+  // The failure ends in the application-wide handler, without a box.
+  EXPECT_EQ(desktop.HandledErrors().size(), 1u);
+  EXPECT_THAT(desktop.MessageBoxes(), IsEmpty());
+  EXPECT_EQ(registry.OpenKeys(), 0);
+}
+
+struct ValidationCase {
+  const char* name;
+  bool verifyEnabled;
+  std::string url;
+  std::string interval;
+  std::string errors;  // the box's lines after the heading; empty: accepted
+};
+
+class SettingsValidationTest : public SettingsFormTest,
+                               public testing::WithParamInterface<ValidationCase> {};
+
+TEST_P(SettingsValidationTest, BoxListsTheErrorsInOrderOrTheInputIsStoredAsTyped) {
+  const ValidationCase& c = GetParam();
+  Open();
+  settings->checkboxVerifyEnabled->SetChecked(c.verifyEnabled);
+  settings->editVerifyURL->SetText(c.url);
+  settings->editCheckInterval->SetText(c.interval);
+  if (c.errors.empty()) {
+    ASSERT_TRUE(Save()) << LastBoxText();
+    EXPECT_THAT(desktop.MessageBoxes(), IsEmpty());
+    EXPECT_EQ(Stored("VerifyURL"), c.url);
+    EXPECT_EQ(Stored("CheckInterval"), c.interval);
+    EXPECT_TRUE(form->Enabled());
+    return;
+  }
+  EXPECT_FALSE(Save());
+  ASSERT_EQ(desktop.MessageBoxes().size(), 1u);
+  const auto& box = desktop.MessageBoxes()[0];
+  EXPECT_EQ(box.owner, "formSettings");
+  EXPECT_EQ(box.caption, "Form error");
+  EXPECT_EQ(box.text, "Correct the following errors:\r" + c.errors);
+  EXPECT_EQ(box.icon, MessageBoxIcon::Warning);
+  EXPECT_THAT(registry.WriteAttempts(), IsEmpty());
+  EXPECT_FALSE(form->Enabled());
+}
+
+constexpr const char* kUrlLine = "Enter valid URL for verify\r";
+constexpr const char* kIntervalLine = "Enter valid interval value\r";
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, SettingsValidationTest,
+    testing::Values(ValidationCase{"CapitalScheme", true, "HTTP://verify.test/", "60", kUrlLine},
+                    ValidationCase{"ShorterThanTheScheme", true, "http:/", "60", kUrlLine},
+                    ValidationCase{"Https", true, "https://verify.test/", "60", kUrlLine},
+                    ValidationCase{"AnyUrlWhileVerifyIsOff", false, "ftp:", "60", ""},
+                    ValidationCase{"SchemeAlone", true, "http://", "60", ""},
+                    ValidationCase{"Zero", false, "http://", "0", kIntervalLine},
+                    ValidationCase{"Negative", false, "http://", "-5", kIntervalLine},
+                    ValidationCase{"Letters", false, "http://", "abc", kIntervalLine},
+                    ValidationCase{"Empty", false, "http://", "", kIntervalLine},
+                    ValidationCase{"TrailingBlank", false, "http://", "60 ", kIntervalLine},
+                    ValidationCase{"TooLarge", false, "http://", "2147483648", kIntervalLine},
+                    ValidationCase{"LeadingBlankKept", false, "http://", " 60", ""},
+                    ValidationCase{"HexKept", false, "http://", "$3C", ""},
+                    ValidationCase{"BothUrlFirst", true, "www.test", "x",
+                                   std::string(kUrlLine) + kIntervalLine}),
+    [](const testing::TestParamInfo<ValidationCase>& info) { return info.param.name; });
+
+TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
+  Open();
+  settings->editVerifyURL->SetText("http://other.test/");
+  settings->checkboxVerifyEnabled->SetChecked(false);
+  settings->editCheckInterval->SetText("$3C");
+  settings->editLogFile->SetText("/tmp/new.log");
+  settings->checkboxLogEnabled->SetChecked(true);
+  settings->comboBalloonLevel->Select(4);
+  settings->checkboxHotkeyEnabled->SetChecked(true);
+  settings->checkboxUpdate->SetChecked(false);
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_THAT(ConfigWrites(),
+              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
+                          "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate"));
+  EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
+  EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
+  EXPECT_EQ(Stored("CheckInterval"), "$3C");
+  EXPECT_EQ(Stored("LogFile"), "/tmp/new.log");
+  EXPECT_EQ(Stored("LogEnabled"), "dword:1");
+  EXPECT_EQ(Stored("BalloonLevel"), "4");
+  EXPECT_EQ(Stored("HotkeyEnabled"), "dword:1");
+  EXPECT_EQ(Stored("Language"), "en");
+  EXPECT_EQ(Stored("CheckUpdate"), "dword:0");
+  EXPECT_EQ(registry.Get(kKey, "CheckInterval").value.nativeType, 1u);  // REG_SZ
+  // AppConfig follows the registry at once.
+  const AppConfig loaded = config.Snapshot();
+  EXPECT_EQ(loaded.CheckInterval, 60);
+  EXPECT_EQ(loaded.LogFile, "/tmp/new.log");
+  EXPECT_EQ(loaded.BalloonLevel, 4);
+  EXPECT_FALSE(loaded.CheckUpdate);
+  EXPECT_TRUE(form->Enabled());
+  EXPECT_EQ(registry.OpenKeys(), 0);
+}
+
+TEST_F(SettingsFormTest, TheEmptyBalloonItemsStoreFiveToEightAndNoneStoresMinusOne) {
+  for (int index : {5, 6, 7, 8, -1}) {
+    Open();
+    settings->comboBalloonLevel->Select(index);
+    ASSERT_TRUE(Save()) << LastBoxText();
+    EXPECT_EQ(Stored("BalloonLevel"), std::to_string(index));
+    EXPECT_EQ(config.Snapshot().BalloonLevel, index);
+  }
+}
+
+TEST_F(SettingsFormTest, AnUnknownLanguageSelectsNothingAndIsSavedEmpty) {
+  registry.PutString(kKey, "Language", "de");
+  Open();
+  EXPECT_EQ(settings->comboLanguage->ItemIndex(), -1);
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("Language"), "");
+  EXPECT_EQ(config.Snapshot().Language, "");
+  // The language then comes from the environment, here English.
+  EXPECT_EQ(TextInstance().Language(), "en");
+}
+
+TEST_F(SettingsFormTest, AFailedWriteWarnsAndStillReloadsAppliesAndCloses) {
+  Open();
+  settings->editVerifyURL->SetText("http://written.test/");
+  settings->editCheckInterval->SetText("90");
+  settings->editLogFile->SetText("/not/written.log");
+  settings->checkboxAfterStart->SetChecked(true);
+  registry.FailWritesAfter(3);
+  ASSERT_TRUE(Save());
+  ASSERT_EQ(desktop.MessageBoxes().size(), 1u);
+  EXPECT_EQ(desktop.MessageBoxes()[0].caption, "Form error");
+  EXPECT_EQ(desktop.MessageBoxes()[0].text, kWriteFailure);
+  EXPECT_EQ(desktop.MessageBoxes()[0].icon, MessageBoxIcon::Warning);
+  // The fourth write failed and none followed it.
+  EXPECT_THAT(ConfigWrites(),
+              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile"));
+  EXPECT_EQ(Stored("LogFile"), "/var/log/ltv.log");
+  const AppConfig loaded = config.Snapshot();
+  EXPECT_EQ(loaded.VerifyURL, "http://written.test/");
+  EXPECT_EQ(loaded.CheckInterval, 90);
+  EXPECT_EQ(loaded.LogFile, "/var/log/ltv.log");
+  EXPECT_EQ(form->timerCheck->Interval(), 90000u);
+  EXPECT_TRUE(form->Enabled());
+  EXPECT_EQ(registry.OpenKeys(), 0);
+}
+
+TEST_F(SettingsFormTest, AKeyThatCannotBeOpenedWarnsThenTheFailedReloadKeepsTheDialogOpen) {
+  Open();
+  registry.FailOpen(true);
+  desktop.Dispatch([&] { settings->buttonSave->Click(); });
+  ASSERT_EQ(desktop.MessageBoxes().size(), 1u);
+  EXPECT_EQ(desktop.MessageBoxes()[0].text, kWriteFailure);
+  // A key that cannot be opened reads as one without values: the reload fails.
+  EXPECT_EQ(desktop.HandledErrors().size(), 1u);
+  EXPECT_TRUE(settings->Visible());
+  EXPECT_FALSE(form->Enabled());
+  Close();
+  EXPECT_TRUE(form->Enabled());
+}
+
+TEST_F(SettingsFormTest, CancelLeavesRegistryAndConfigUnchangedAndTheNextShowRereads) {
+  LoadConfig(registry, config);
+  const AppConfig before = config.Snapshot();
+  Open();
+  settings->editVerifyURL->SetText("http://edited/");
+  settings->editCheckInterval->SetText("5");
+  settings->comboLanguage->Select(0);
+  settings->checkboxAfterStart->SetChecked(true);
+  Close();
+  EXPECT_FALSE(settings->Visible());
+  EXPECT_TRUE(form->Enabled());
+  EXPECT_THAT(registry.WriteAttempts(), IsEmpty());
+  EXPECT_EQ(platform::ReadAutostartCommand(Autostart()), "");
+  const AppConfig after = config.Snapshot();
+  EXPECT_EQ(after.VerifyURL, before.VerifyURL);
+  EXPECT_EQ(after.CheckInterval, before.CheckInterval);
+  EXPECT_EQ(after.Language, before.Language);
+  Open();
+  EXPECT_EQ(settings->editVerifyURL->Text(), "http://verify.test/");
+  EXPECT_EQ(settings->editCheckInterval->Text(), "120");
+  EXPECT_EQ(settings->comboLanguage->Text(), "en");
+  EXPECT_FALSE(settings->checkboxAfterStart->Checked());
+}
+
+TEST_F(SettingsFormTest, AutostartBoxIsCheckedOnlyForThisExactPath) {
+  std::string upper = executable;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    std::string command;
+    bool checked;
+  };
+  for (const Case& c : std::vector<Case>{{"\"" + executable + "\"", true},
+                                         {executable, true},
+                                         {"\"" + upper + "\"", false},
+                                         {"\"" + executable + "\" --minimized", false},
+                                         {"\"/elsewhere/Lantervo.exe\"", false}}) {
+    SCOPED_TRACE(c.command);
+    PutAutostart(c.command);
+    Open();
+    EXPECT_EQ(settings->checkboxAfterStart->Checked(), c.checked);
+    Close();
+  }
+}
+
+TEST_F(SettingsFormTest, SavingWritesTheQuotedPathOrRemovesAnyEntry) {
+  Open();
+  settings->checkboxAfterStart->SetChecked(true);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(platform::ReadAutostartCommand(Autostart()), "\"" + executable + "\"");
+#ifdef _WIN32
+  // After the configuration values.
+  EXPECT_EQ(registry.WriteAttempts().back(), platform::kAutostartValueName);
+#endif
+
+  // Another copy's entry goes too when the box is off.
+  PutAutostart("\"/another/copy/Lantervo.exe\"");
+  Open();
+  EXPECT_FALSE(settings->checkboxAfterStart->Checked());
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(platform::ReadAutostartCommand(Autostart()), "");
+}
+
+TEST_F(SettingsFormTest, HotKeyOffUnregistersAndOnAgainRegistersTheSameAtom) {
+  Open();
+  settings->checkboxHotkeyEnabled->SetChecked(true);
+  ASSERT_TRUE(Save());
+  const int atom = form->HotkeyAtom;
+  ASSERT_GT(atom, 0);
+  EXPECT_EQ(desktop.Atoms().at("HotkeyShow"), atom);
+  ASSERT_EQ(desktop.HotKeyCalls().size(), 1u);
+  EXPECT_TRUE(desktop.HotKeyCalls()[0].registering);
+  EXPECT_EQ(desktop.HotKeyCalls()[0].window, "MainForm");
+  EXPECT_EQ(desktop.HotKeyCalls()[0].modifiers, 3u);
+  EXPECT_EQ(desktop.HotKeyCalls()[0].virtualKey, 0x57u);
+
+  Open();
+  settings->checkboxHotkeyEnabled->SetChecked(false);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(form->HotkeyAtom, atom);
+  ASSERT_EQ(desktop.HotKeyCalls().size(), 2u);
+  EXPECT_FALSE(desktop.HotKeyCalls()[1].registering);
+  EXPECT_EQ(desktop.HotKeyCalls()[1].id, atom);
+  EXPECT_FALSE(desktop.PressHotKey(3, 0x57));
+
+  Open();
+  settings->checkboxHotkeyEnabled->SetChecked(true);
+  ASSERT_TRUE(Save());
+  ASSERT_EQ(desktop.HotKeyCalls().size(), 4u);
+  EXPECT_FALSE(desktop.HotKeyCalls()[2].registering);
+  EXPECT_TRUE(desktop.HotKeyCalls()[3].registering);
+  EXPECT_EQ(desktop.HotKeyCalls()[3].id, atom);
+  EXPECT_TRUE(desktop.PressHotKey(3, 0x57));
+}
+
+TEST_F(SettingsFormTest, TimerRestartsOnlyForAChangedIntervalAndStaysOffWhenOff) {
+  form->timerCheck->SetInterval(120000);
+  form->timerCheck->SetEnabled(true);
+  desktop.Advance(20000);
+  Open();
+  ASSERT_TRUE(Save());  // the same 120 seconds
+  EXPECT_EQ(desktop.NextTimerDue(), 100000);
+  Open();
+  settings->editCheckInterval->SetText("60");
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(form->timerCheck->Interval(), 60000u);
+  EXPECT_EQ(desktop.NextTimerDue(), 60000);
+
+  // A run in progress keeps the timer off; the new interval waits for it.
+  form->timerCheck->SetEnabled(false);
+  Open();
+  settings->editCheckInterval->SetText("30");
+  ASSERT_TRUE(Save());
+  EXPECT_FALSE(form->timerCheck->Enabled());
+  EXPECT_EQ(form->timerCheck->Interval(), 30000u);
+  EXPECT_EQ(desktop.NextTimerDue(), -1);
+}
+
+TEST_F(SettingsFormTest, SwitchingToCzechRetranslatesAllFiveWindowsAndBackAgain) {
+  update->ShowVersions("0.9.19", "0.9.20");
+  update->Hide();
+  Open();
+  settings->comboLanguage->Select(settings->comboLanguage->Items()->IndexOf("cs"));
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("Language"), "cs");
+  EXPECT_EQ(form->actionSettings->Caption(), "Nastavení");
+  EXPECT_EQ(servers->labelName->Caption(), "Název serveru");
+  EXPECT_EQ(settings->Caption(), "Nastavení aplikace");
+  EXPECT_EQ(settings->labelLanguage->Caption(), "Jazyk");
+  EXPECT_EQ(settings->buttonCancel->Caption(), "Zrušit");
+  EXPECT_EQ(settings->comboBalloonLevel->Items()->Lines()[0], "0 - Nikdy");
+  EXPECT_EQ(settings->comboBalloonLevel->Items()->Count(), 9);
+  EXPECT_EQ(settings->comboBalloonLevel->Items()->Lines()[8], "");
+  // Restored and retranslated: no item selected until the next show.
+  EXPECT_EQ(settings->comboBalloonLevel->ItemIndex(), -1);
+  EXPECT_EQ(about->Caption(), "O programu");
+  EXPECT_EQ(update->Caption(), "Je dostupná nová verze");
+  EXPECT_EQ(update->buttonClose->Caption(), "Zavřít");
+  // Set at run time, so a switch puts back the design-time text.
+  EXPECT_EQ(update->labelVersionLastest->Caption(), "-");
+
+  Open();
+  EXPECT_EQ(settings->comboBalloonLevel->ItemIndex(), 2);
+  settings->comboLanguage->Select(settings->comboLanguage->Items()->IndexOf("en"));
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(form->actionSettings->Caption(), "Settings");
+  EXPECT_EQ(settings->labelLanguage->Caption(), "Language");
+  EXPECT_EQ(settings->comboBalloonLevel->Items()->Lines()[1], "1 - On load error ");
+  EXPECT_EQ(about->Caption(), "About");
+  EXPECT_EQ(update->Caption(), "New version available");
+}
+
+}  // namespace
+}  // namespace lantervo::test
