@@ -30,7 +30,14 @@ class MenuItemBinding : public Binding {
       action_->setText(text);
     }
     if (is("Hint")) action_->setStatusTip(ToQt(item_.Hint()));
-    if (is("Enabled")) action_->setEnabled(item_.Enabled());
+    if (is("Enabled")) {
+      // A sub-menu follows its own widget's state, which enabling the window would overturn.
+      if (QMenu* sub = action_->menu()) {
+        sub->setEnabled(item_.Enabled());
+      } else {
+        action_->setEnabled(item_.Enabled());
+      }
+    }
     if (is("Visible")) action_->setVisible(item_.Visible());
     if (is("Checked")) {
       action_->setCheckable(item_.Checked());

@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QUrl>
@@ -72,6 +73,11 @@ QtDesktop::QtDesktop() : context_(std::make_unique<QObject>()), waker_(std::make
   filter->setParent(context_.get());
   qApp->installEventFilter(filter);
   HandOffs().BindToCurrentThread();
+  // The windows are laid out for Tahoma; where it is missing, faces of about its width.
+  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
+                             {QStringLiteral("DejaVu Sans Condensed"),
+                              QStringLiteral("Liberation Sans Narrow"),
+                              QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
   waker_->target = context_.get();
   waker_->queue = &HandOffs();
   HandOffs().SetWakeUp([waker = waker_] { waker->Wake(); });

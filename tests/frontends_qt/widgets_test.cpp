@@ -309,6 +309,10 @@ TEST_F(MenuTest, MenusShowCaptionsShortcutsAndEnabledStates) {
   QMenu* statsMenu = TopMenu(QStringLiteral("Stats"));
   ASSERT_NE(statsMenu, nullptr);
   EXPECT_FALSE(statsMenu->menuAction()->isEnabled()) << "shown but disabled";
+  // A dialog disables the window and enables it again: the menu stays disabled.
+  form->SetEnabled(false);
+  form->SetEnabled(true);
+  EXPECT_FALSE(statsMenu->menuAction()->isEnabled());
   // The client area starts below the menu bar, the window grows by its height.
   EXPECT_EQ(Window().Client()->geometry().top(), Window().MenuBar()->height());
   EXPECT_EQ(Window().height(), 327 + Window().MenuBar()->height());
