@@ -74,10 +74,10 @@ QtDesktop::QtDesktop() : context_(std::make_unique<QObject>()), waker_(std::make
   qApp->installEventFilter(filter);
   HandOffs().BindToCurrentThread();
   // The windows are laid out for Tahoma; where it is missing, faces of about its width.
-  QFont::insertSubstitutions(QStringLiteral("Tahoma"),
-                             {QStringLiteral("DejaVu Sans Condensed"),
-                              QStringLiteral("Liberation Sans Narrow"),
-                              QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+  QFont::insertSubstitutions(
+      QStringLiteral("Tahoma"),
+      {QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow"),
+       QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
   waker_->target = context_.get();
   waker_->queue = &HandOffs();
   HandOffs().SetWakeUp([waker = waker_] { waker->Wake(); });
