@@ -67,6 +67,8 @@ void ControlBinding::HookKeys() {
 LRESULT CALLBACK ControlBinding::KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<ControlBinding*>(data);
+  LRESULT result = 0;
+  if (self->Alive() && self->SubclassMessage(msg, wParam, lParam, result)) return result;
   auto* control = self->Alive() ? dynamic_cast<TWinControl*>(&self->control_) : nullptr;
   if (control && msg == WM_KEYDOWN) {
     bool goesOn = true;
@@ -139,7 +141,7 @@ class LabelBinding : public ControlBinding {
 
  protected:
   HWND CreateNative(HWND parent, int id) override {
-    return MakeWindow(L"STATIC", SS_LEFT | SS_NOTIFY, 0, parent, id,
+    return MakeWindow(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0, parent, id,
                       platform::Widen(label_.Caption()));
   }
   void Update(const std::string& property) override {
@@ -165,7 +167,8 @@ class LabelBinding : public ControlBinding {
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom,
+    // A pixel to spare: the static control's own drawing may round up.
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right + 1, r.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   TLabel& label_;

@@ -47,6 +47,10 @@ class ControlBinding {
   virtual void Update(const std::string& property);
   // Messages of this front end's own window classes; true when handled.
   virtual bool Message(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
+  // Messages of a standard control, before the control itself sees them; true when handled.
+  virtual bool SubclassMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return false;
+  }
   // Runs component code under the application-wide error handler, while the control lives.
   void Guarded(const std::function<void()>& operation);
   HWND MakeWindow(const wchar_t* className, DWORD style, DWORD exStyle, HWND parent, int id,

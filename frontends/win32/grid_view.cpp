@@ -55,6 +55,20 @@ class GridBinding : public ControlBinding {
       InvalidateRect(hwnd_, nullptr, FALSE);
   }
 
+  // The header reports to the list view, which does not pass every notification on.
+  bool SubclassMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) override {
+    if (msg == WM_DRAWITEM) {
+      auto& draw = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (draw.CtlType != ODT_HEADER || draw.hwndItem != header_) return false;
+      DrawTitle(draw);
+      result = TRUE;
+      return true;
+    }
+    if (msg != WM_NOTIFY) return false;
+    auto& header = *reinterpret_cast<NMHDR*>(lParam);
+    return header.hwndFrom == header_ && header_ && HeaderNotify(header, result);
+  }
+
   bool Notify(NMHDR& header, LRESULT& result) override {
     if (header.hwndFrom == header_) return HeaderNotify(header, result);
     switch (header.code) {
@@ -110,7 +124,29 @@ class GridBinding : public ControlBinding {
       column.pszText = title.data();
       column.iSubItem = i;
       ListView_InsertColumn(hwnd_, i, &column);
+      // Each title in its own font ("  Server" is bold): the header leaves the text to us.
+      if (header_) {
+        HDITEMW item{};
+        item.mask = HDI_FORMAT;
+        item.fmt = HDF_LEFT | HDF_OWNERDRAW;
+        Header_SetItem(header_, i, &item);
+      }
     }
+  }
+
+  void DrawTitle(const DRAWITEMSTRUCT& draw) {
+    const int column = static_cast<int>(draw.itemID);
+    if (column < 0 || column >= grid_.Columns()->Count()) return;
+    const TColumnTitle& title = *(*grid_.Columns())[column].Title();
+    const std::wstring text = platform::Widen(title.DisplayCaption());
+    RECT r = draw.rcItem;
+    r.left += 6;
+    HGDIOBJ old = SelectObject(draw.hDC, FontFor(*title.Font()));
+    SetTextColor(draw.hDC, ToColorRef(title.Font()->FontColor()));
+    SetBkMode(draw.hDC, TRANSPARENT);
+    DrawTextW(draw.hDC, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(draw.hDC, old);
   }
 
   void SyncRows() {
