@@ -103,6 +103,14 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+int TrayIconWindows() {
+  int icons = 0;
+  for (HWND tray : TopLevelWindows(0, L"__winex11_standalone_tray"))
+    for (HWND icon = nullptr; (icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr));)
+      ++icons;
+  return icons;
+}
+
 struct Box {
   HWND window = nullptr;
   std::wstring caption;
@@ -199,6 +207,7 @@ class ProgramTest : public ::testing::Test {
 };
 
 TEST_F(ProgramTest, FirstStartFromACleanFolderWritesDefaultsAndTheDefaultList) {
+  const int trayIconsBefore = TrayIconWindows();
   ProgramProcess program(exe_);
   ASSERT_TRUE(program.Started());
 
@@ -223,6 +232,10 @@ TEST_F(ProgramTest, FirstStartFromACleanFolderWritesDefaultsAndTheDefaultList) {
   }));
   EXPECT_EQ(FindWindowW(kMainClass, nullptr), mainWindow);
   EXPECT_EQ(TextOf(mainWindow), L"Lantervo 0.9.19");
+
+  // Without a desktop shell, wine shows the notification area as a window of its own, with a
+  // child window per icon.
+  EXPECT_EQ(TrayIconWindows(), trayIconsBefore + 1);
 
   // A second start finds the window and ends at once, showing and writing nothing.
   const std::string logBefore = ReadWholeFile(folder_.File("LTV.log"));
