@@ -107,6 +107,9 @@ void FormWindow::closeEvent(QCloseEvent* event) {
   // The form decides: the main window hides unless the program is quitting.
   event->ignore();
   if (!Alive()) return;
+  // A window without a close box is left through its own buttons only, also where the window
+  // manager offers a close button or Alt+F4 anyway.
+  if (!(form_.BorderIcons() & biSystemMenu)) return;
   form_.GetDesktop()->Dispatch([this] { form_.Close(); });
 }
 

@@ -235,6 +235,7 @@ TEST_F(WidgetsTest, KeyHandlersSeeKeysFirstAndMayDiscardThem) {
 }
 
 TEST_F(WidgetsTest, TheCloseBoxAsksTheForm) {
+  form->SetBorderIcons(biSystemMenu | biMinimize);
   bool mayClose = false;
   int asked = 0;
   form->OnCloseQuery = [&](Component&, bool& canClose) {
@@ -250,6 +251,16 @@ TEST_F(WidgetsTest, TheCloseBoxAsksTheForm) {
   Window().close();
   EXPECT_FALSE(form->Visible());
   EXPECT_FALSE(Window().isVisible());
+}
+
+TEST_F(WidgetsTest, AWindowWithoutCloseBoxIgnoresCloseRequests) {
+  int asked = 0;
+  form->OnCloseQuery = [&](Component&, bool&) { ++asked; };
+  form->Show();
+  Window().close();
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_TRUE(Window().isVisible());
 }
 
 class MenuTest : public WidgetsTest {
