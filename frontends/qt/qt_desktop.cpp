@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QSystemTrayIcon>
 #include <QUrl>
 #include <mutex>
 
@@ -138,6 +139,8 @@ void QtDesktop::FormDestroyed(TForm& form) {
     if (h.grabbed && x11HotKeys_) x11HotKeys_->Ungrab(h.modifiers, h.virtualKey);
     return true;
   });
+  // The window of the class is gone: a later start no longer finds this instance.
+  if (!form.WindowClassName().empty() && ExistingWindowOf(form)) instance_.Release();
   for (auto it = forms_.begin(); it != forms_.end(); ++it) {
     if ((*it)->form != &form) continue;
     form.Unsubscribe((*it)->subscription);
@@ -147,8 +150,17 @@ void QtDesktop::FormDestroyed(TForm& form) {
   }
 }
 
-void QtDesktop::ClaimInstance(const TForm& form) {
-  instance_.Claim(InstanceName(form.WindowClassName()));
+void QtDesktop::ClaimInstance(TForm& form) {
+  instance_.Claim(InstanceName(form.WindowClassName()), [this, &form, alive = form.Liveness()] {
+    // A later start ends silently; where there is no notification area to bring the hidden
+    // window back, it comes back as from a double click on the tray icon.
+    if (alive.expired() || form.Visible() || QSystemTrayIcon::isSystemTrayAvailable()) return;
+    for (Component* component : form.Components())
+      if (auto* icon = dynamic_cast<TTrayIcon*>(component)) {
+        Dispatch([icon] { icon->DblClick(); });
+        return;
+      }
+  });
 }
 
 QWidget* QtDesktop::OwnerWidget(const TForm* owner) const {

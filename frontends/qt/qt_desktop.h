@@ -69,7 +69,7 @@ class QtDesktop : public Desktop {
   };
   FormEntry* EntryOf(const TForm& form) const;
   QWidget* OwnerWidget(const TForm* owner) const;
-  void ClaimInstance(const TForm& form);
+  void ClaimInstance(TForm& form);
   void LogOnce(TForm& window, const std::string& text);
 
   std::unique_ptr<QObject> context_;  // receives the queued hand-offs and owns the timers

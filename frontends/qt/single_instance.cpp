@@ -37,19 +37,28 @@ bool InstanceRunning(const QString& name) {
   return running;
 }
 
-bool InstanceClaim::Claim(const QString& name) {
+bool InstanceClaim::Claim(const QString& name, std::function<void()> knocked) {
   if (Claimed()) return true;
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  if (server_->listen(name)) return true;
-  if (InstanceRunning(name)) {
+  bool listening = server_->listen(name);
+  if (!listening && !InstanceRunning(name)) {
+    QLocalServer::removeServer(name);
+    listening = server_->listen(name);
+  }
+  if (!listening) {
     server_.reset();
     return false;
   }
-  QLocalServer::removeServer(name);
-  if (server_->listen(name)) return true;
-  server_.reset();
-  return false;
+  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
+                   [server = server_.get(), knocked = std::move(knocked)] {
+                     while (QLocalSocket* socket = server->nextPendingConnection()) {
+                       socket->disconnectFromServer();
+                       socket->deleteLater();
+                     }
+                     if (knocked) knocked();
+                   });
+  return true;
 }
 
 }  // namespace lantervo::qt

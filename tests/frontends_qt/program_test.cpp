@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTest>
 #include <QTimer>
 
 #include "app/program.h"
@@ -120,6 +122,39 @@ TEST_F(ProgramTest, ASecondStartOnTheSameSessionEndsAtOnce) {
   Program another(Services(second));
   EXPECT_EQ(another.Start(), Program::StartResult::AnotherInstance);
   EXPECT_EQ(another.MainForm(), nullptr) << "no window was made";
+}
+
+TEST_F(ProgramTest, WithoutANotificationAreaASecondStartBringsTheHiddenWindowBack) {
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the offscreen session has none";
+  QtDesktop first;
+  Program running(Services(first));
+  {
+    BoxCloser closer;
+    ASSERT_EQ(running.Start(), Program::StartResult::Running);
+  }
+  TMainForm& form = *running.MainForm();
+  form.Show();
+  form.actionHide->Execute();
+  ASSERT_FALSE(form.Visible());
+
+  QtDesktop second;
+  EXPECT_TRUE(second.FindTopLevelWindow(kMainWindowClass));
+  QTRY_VERIFY(form.Visible());
+  EXPECT_FALSE(form.actionShow->Enabled()) << "shown through the window's own Show";
+}
+
+TEST_F(ProgramTest, TheInstanceEndsWithItsMainWindow) {
+  QtDesktop first;
+  {
+    Program running(Services(first));
+    BoxCloser closer;
+    ASSERT_EQ(running.Start(), Program::StartResult::Running);
+    running.MainForm()->Show();
+    QtDesktop second;
+    EXPECT_TRUE(second.FindTopLevelWindow(kMainWindowClass));
+  }
+  QtDesktop later;
+  EXPECT_FALSE(later.FindTopLevelWindow(kMainWindowClass));
 }
 
 TEST_F(ProgramTest, WithoutGlobalHotKeysTheLogSaysSoOnce) {
