@@ -273,6 +273,42 @@ TEST_F(Win32DesktopTest, MenuItemsFollowTheirActionsAndRunThem) {
   EXPECT_STREQ(text, L"Konec\tCtrl+Q");
 }
 
+TEST_F(Win32DesktopTest, ShortcutsRunEnabledActionsOfTheWindowTheKeyIsFor) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  auto& actions = main.Add<TActionList>("actions");
+  auto& hide = main.Add<TAction>("actionHide");
+  hide.SetActionList(&actions);
+  hide.SetShortCut(MakeShortCut('H', ssCtrl));
+  auto& log = main.Add<TAction>("actionLog");
+  log.SetActionList(&actions);
+  log.SetShortCut(MakeShortCut('L', ssCtrl));
+  log.SetEnabled(false);
+  int hides = 0, logs = 0;
+  hide.OnExecute = [&](Component&) { ++hides; };
+  log.OnExecute = [&](Component&) { ++logs; };
+  TestForm dialog(desktop);
+  HWND mainWindow = desktop.WindowOf(main);
+  HWND dialogWindow = desktop.WindowOf(dialog);
+
+  // Ctrl held down, as the thread's keyboard state says; the keys arrive through the loop.
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+  SetKeyboardState(keys);
+  PostMessageW(mainWindow, WM_KEYDOWN, 'H', 0);
+  PostMessageW(mainWindow, WM_KEYDOWN, 'L', 0);
+  PostMessageW(dialogWindow, WM_KEYDOWN, 'H', 0);
+  const auto stop = desktop.StartTimer(10, [&] { desktop.Quit(); });
+  desktop.Run();
+  desktop.StopTimer(stop);
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+  SetKeyboardState(keys);
+
+  EXPECT_EQ(hides, 1);  // not again for the dialog, which has no such shortcut
+  EXPECT_EQ(logs, 0);   // disabled
+}
+
 TEST_F(Win32DesktopTest, ControlsReportTypingAndClicksAndFollowTheirProperties) {
   TestForm form(desktop);
   auto& edit = form.Add<TEdit>("editName");
