@@ -206,6 +206,47 @@ class ProgramTest : public ::testing::Test {
   std::string exe_;
 };
 
+TEST(ProgramFile, CarriesVersionIconArtworkAndManifest) {
+  const std::wstring exe = Widen(LANTERVO_PROGRAM_EXE);
+  DWORD ignored = 0;
+  std::vector<char> info(GetFileVersionInfoSizeW(exe.c_str(), &ignored));
+  ASSERT_FALSE(info.empty());
+  ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(9, 0));
+  EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 19));
+  wchar_t* product = nullptr;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
+                             reinterpret_cast<void**>(&product), &length));
+  EXPECT_STREQ(product, L"0.9.19");
+
+  HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr);
+  EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */),
+            nullptr);
+  // The artwork at the sizes the windows use, as 32-bit pixels.
+  const std::pair<const wchar_t*, DWORD> pieces[] = {{L"LOGO", 143 * 60 * 4},
+                                                     {L"LAMP_RED", 60 * 60 * 4},
+                                                     {L"PAW_GREEN", 16 * 16 * 4},
+                                                     {L"BALL_YELLOW", 16 * 16 * 4},
+                                                     {L"WARNING_TRIANGLE", 40 * 40 * 4}};
+  for (const auto& [name, size] : pieces) {
+    HRSRC piece = FindResourceW(image, name, MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+    ASSERT_NE(piece, nullptr) << platform::Narrow(name);
+    EXPECT_EQ(SizeofResource(image, piece), size) << platform::Narrow(name);
+  }
+  HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  ASSERT_NE(manifest, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+                         SizeofResource(image, manifest));
+  EXPECT_NE(text.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+            std::string::npos);
+  EXPECT_NE(text.find("<dpiAware>true</dpiAware>"), std::string::npos);
+  FreeLibrary(image);
+}
+
 TEST_F(ProgramTest, FirstStartFromACleanFolderWritesDefaultsAndTheDefaultList) {
   const int trayIconsBefore = TrayIconWindows();
   ProgramProcess program(exe_);
