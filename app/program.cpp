@@ -8,13 +8,20 @@
 #include "ui/server_form.h"
 #include "ui/settings_form.h"
 #include "ui/update_form.h"
+#include "update/update_check.h"
 
 namespace lantervo {
 
 Program::Program(ProgramServices services) : services_(std::move(services)) {}
 
 Program::~Program() {
-  // The dialogs point at the main window; they go first.
+  // The dialogs point at the main window and it at them; they go first, each unhooked before.
+  if (mainForm_) {
+    mainForm_->formUpdate = nullptr;
+    mainForm_->formAbout = nullptr;
+    mainForm_->formServers = nullptr;
+    mainForm_->formSettings = nullptr;
+  }
   updateForm_.reset();
   aboutForm_.reset();
   serversForm_.reset();
@@ -40,7 +47,7 @@ Program::StartResult Program::Start() {
   context.executableFolder = services_.executableFolder;
   context.makeLog = services_.makeLog;
   context.updateEndpoint = services_.updateEndpoint.empty()
-                               ? std::string("http://" LANTERVO_UPDATE_HOST "/")
+                               ? DefaultUpdateEndpoint()
                                : services_.updateEndpoint;
   mainForm_ = std::make_unique<TMainForm>(std::move(context));
   desktop.SetMainForm(mainForm_.get());

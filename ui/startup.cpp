@@ -39,7 +39,11 @@ void TMainForm::FormCreate(Component&) {
   TP_GlobalIgnoreClassProperty(TField::StaticClass(), "LookupKeyFields");
   TP_GlobalIgnoreClassProperty(TField::StaticClass(), "LookupResultField");
   TP_GlobalIgnoreClassProperty(TField::StaticClass(), "Origin");
-  TP_GlobalIgnoreClass(TParam::StaticClass());
+  // A class goes on the whole-class list once per text instance; a main window created again
+  // in the same process (a restart in tests) finds it there already.
+  const std::string_view param[] = {TParam::StaticClass().Name()};
+  if (!TextInstance().IgnoreRules().IsClassIgnored(param))
+    TP_GlobalIgnoreClass(TParam::StaticClass());
   TP_GlobalIgnoreClassProperty(TFieldDef::StaticClass(), "Name");
   TranslateComponent(*this);
 }

@@ -24,6 +24,7 @@
 #include "tests/support/temp_dir.h"
 #include "toolkit/headless_desktop.h"
 #include "ui/main_form.h"
+#include "ui/settings_form.h"
 
 namespace lantervo::test {
 
@@ -82,8 +83,13 @@ class ProgramTest : public ::testing::Test {
     for (const std::string& name : foreignWindows) desktop->AddForeignWindow(name);
     program = std::make_unique<Program>(Services());
     const Program::StartResult result = program->Start();
-    // The loop shows the main window when it starts.
-    if (result == Program::StartResult::Running) main().Show();
+    if (result == Program::StartResult::Running) {
+      // Saving settings must never touch the session's real autostart entry.
+      dynamic_cast<TformSettings&>(*program->SettingsForm())
+          .SetAutostartPlace(dir.File("config"), dir.File("Lantervo.exe"));
+      // The loop shows the main window when it starts.
+      main().Show();
+    }
     return result;
   }
 

@@ -178,6 +178,15 @@ class CzechSessionTest : public SessionTest {
   }
 };
 
+TEST_F(CzechSessionTest, AStartAfterAQuitInTheSameProcessIsTranslatedAgain) {
+  const std::string quit = main().actionQuit->Caption();
+  ASSERT_NE(quit, "Quit");
+  Quit();
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_EQ(main().actionQuit->Caption(), quit);
+  EXPECT_THAT(dropped, IsEmpty());
+}
+
 TEST_F(CzechSessionTest, TheDeleteQuestionAndTheRowsSpeakCzech) {
   EXPECT_NE(Rows().at(0).result, "Waiting...");
   desktop->ScriptAnswer(MessageBoxAnswer::No);
