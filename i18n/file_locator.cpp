@@ -110,11 +110,29 @@ const TEmbeddedFile* TFileLocator::FindEmbedded(std::string_view fullPath) const
   return nullptr;
 }
 
-bool TFileLocator::Exists(const std::string& fullPath) const {
-  return FindEmbedded(fullPath) != nullptr || platform::FileExists(fullPath);
+void TFileLocator::SetDataDirectory(const std::string& folder) {
+  dataDirectory_ = folder;
+  const std::string sep = platform::PathSeparator();
+  if (!dataDirectory_.empty() && dataDirectory_.back() != '/' && dataDirectory_.back() != '\\')
+    dataDirectory_ += sep;
 }
 
-std::shared_ptr<const TMoFile> TFileLocator::Open(const std::string& fullPath) {
+std::string TFileLocator::Resolve(const std::string& fullPath) const {
+  if (dataDirectory_.empty() || FindEmbedded(fullPath) || platform::FileExists(fullPath))
+    return fullPath;
+  if (fullPath.size() < baseDirectory_.size() ||
+      !SameCatalogPath(std::string_view(fullPath).substr(0, baseDirectory_.size()), baseDirectory_))
+    return fullPath;
+  const std::string candidate = dataDirectory_ + fullPath.substr(baseDirectory_.size());
+  return platform::FileExists(candidate) ? candidate : fullPath;
+}
+
+bool TFileLocator::Exists(const std::string& fullPath) const {
+  return FindEmbedded(fullPath) != nullptr || platform::FileExists(Resolve(fullPath));
+}
+
+std::shared_ptr<const TMoFile> TFileLocator::Open(const std::string& requestedPath) {
+  const std::string fullPath = Resolve(requestedPath);
   const TEmbeddedFile* embedded = FindEmbedded(fullPath);
   auto key = embedded ? std::make_pair(executablePath_, embedded->offset)
                       : std::make_pair(fullPath, std::uint64_t{0});

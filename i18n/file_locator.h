@@ -49,6 +49,16 @@ class TFileLocator {
   const std::string& BaseDirectory() const { return baseDirectory_; }
   const std::vector<TEmbeddedFile>& EmbeddedFiles() const { return embedded_; }
 
+  // A second home for catalogs that are not carried inside the program: an installed program
+  // cannot write beside itself, so extra catalogs live in the user's data folder. A path below
+  // the base directory that is neither embedded nor on disk is looked for below this folder.
+  // Set before the locator is shared.
+  void SetDataDirectory(const std::string& folder);
+  // The data folder with a trailing separator; empty when none is set.
+  const std::string& DataDirectory() const { return dataDirectory_; }
+  // The path a catalog is read from: fullPath itself, or its place below the data folder.
+  std::string Resolve(const std::string& fullPath) const;
+
   // The embedded file for a full path (base directory + relative path), or nullptr.
   const TEmbeddedFile* FindEmbedded(std::string_view fullPath) const;
   // True when the path is embedded or exists on disk.
@@ -63,6 +73,7 @@ class TFileLocator {
   std::string executablePath_;
   std::string baseDirectory_;
   std::vector<TEmbeddedFile> embedded_;
+  std::string dataDirectory_;
   mutable std::mutex cacheLock_;
   std::map<std::pair<std::string, std::uint64_t>, std::weak_ptr<const TMoFile>> cache_;
 };

@@ -240,11 +240,19 @@ void TGnuGettextInstance::ListLanguages(std::string_view domain,
   };
   const std::string sep = platform::PathSeparator();
   const std::string fileName = std::string(domain) + ".mo";
-  std::error_code ec;
-  for (fs::directory_iterator it(U8Path(directory), ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = FromU8(it->path().filename().u8string());
-    if (platform::FileExists(directory + name + sep + "LC_MESSAGES" + sep + fileName))
-      add(Lower(name));
+  // The domain folder, and its place in the data folder where extra catalogs may live.
+  std::vector<std::string> folders = {directory};
+  const std::string& base = locator_->BaseDirectory();
+  if (!locator_->DataDirectory().empty() && directory.size() >= base.size() &&
+      SameCatalogPath(std::string_view(directory).substr(0, base.size()), base))
+    folders.push_back(locator_->DataDirectory() + directory.substr(base.size()));
+  for (const std::string& folder : folders) {
+    std::error_code ec;
+    for (fs::directory_iterator it(U8Path(folder), ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = FromU8(it->path().filename().u8string());
+      if (platform::FileExists(folder + name + sep + "LC_MESSAGES" + sep + fileName))
+        add(Lower(name));
+    }
   }
   const std::string directoryKey = PathKey(directory);
   const std::string suffixKey = PathKey("\\LC_MESSAGES\\" + fileName);

@@ -5,6 +5,8 @@
 #include "app/program.h"
 #include "frontends/qt/data_folder.h"
 #include "frontends/qt/qt_desktop.h"
+#include "i18n/file_locator.h"
+#include "i18n/gettext.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
@@ -20,6 +22,13 @@ int main(int argc, char* argv[]) {
   desktop.WatchSessionEnd();
   auto registry = lantervo::platform::OpenSystemRegistry();
   lantervo::ProgramServices services{desktop, *registry};
-  services.executableFolder = lantervo::qt::DataFolder(lantervo::platform::ExecutableFolder());
+  const std::string programFolder = lantervo::platform::ExecutableFolder();
+  services.executableFolder = lantervo::qt::DataFolder(programFolder);
+  if (services.executableFolder != programFolder) {
+    // Installed: extra catalogs sit in the data folder beside the list, not beside the program.
+    auto locator = lantervo::TFileLocator::ForThisProgram();
+    locator->SetDataDirectory(services.executableFolder);
+    lantervo::InstallTextInstance(std::make_shared<lantervo::TGnuGettextInstance>(locator));
+  }
   return lantervo::RunProgram(std::move(services));
 }

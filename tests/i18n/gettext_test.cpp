@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "tests/i18n/mo_builder.h"
 
@@ -327,3 +328,40 @@ TEST_F(GettextTest, RegistersTheBuiltInIgnoreRules) {
 
 }  // namespace
 }  // namespace lantervo
+
+namespace lantervo::test {
+namespace {
+
+// An installed program cannot write beside itself: extra catalogs live in its data folder,
+// below the same relative path, and the ones carried inside the program still win.
+TEST(DataFolderCatalogsTest, ExtraCatalogsInTheDataFolderAreListedAndUsed) {
+  FakeProgram program;
+  program.Embed({{"locale/cs/LC_MESSAGES/default.mo", BuildMo({{"Active", "Aktivovat"}})}});
+  TempDir data;
+  const std::string sep = platform::PathSeparator();
+  for (const char* code : {"de", "cs"})
+    ASSERT_TRUE(platform::CreateFolders(data.File("locale" + sep + code + sep + "LC_MESSAGES")).ok);
+  data.Write("locale" + sep + "de" + sep + "LC_MESSAGES" + sep + "default.mo",
+             BuildMo({{"Active", "Aktiv"}}));
+  data.Write("locale" + sep + "cs" + sep + "LC_MESSAGES" + sep + "default.mo",
+             BuildMo({{"Active", "from the data folder"}}));
+  auto locator = program.Locator();
+  locator->SetDataDirectory(data.Path());
+  auto gt = std::make_shared<TGnuGettextInstance>(locator, Environment("en"));
+
+  std::vector<std::string> list;
+  gt->ListLanguages("default", list);
+  std::sort(list.begin(), list.end());
+  EXPECT_EQ(list, (std::vector<std::string>{"cs", "de"}));
+  gt->SwitchLanguage("de");
+  EXPECT_EQ(gt->TranslateText("Active"), "Aktiv");
+  gt->SwitchLanguage("cs");
+  EXPECT_EQ(gt->TranslateText("Active"), "Aktivovat");
+
+  // Without the data folder the extra language is unknown.
+  auto plain = std::make_shared<TGnuGettextInstance>(program.Locator(), Environment("de"));
+  EXPECT_EQ(plain->TranslateText("Active"), "Active");
+}
+
+}  // namespace
+}  // namespace lantervo::test
