@@ -92,7 +92,8 @@ FormWindow::FormWindow(Win32Desktop& desktop, TForm& form)
 FormWindow::~FormWindow() {
   if (Alive()) form_.Unsubscribe(subscription_);
   menus_.reset();
-  controls_.clear();
+  // Children before the containers that hold them.
+  while (!controls_.empty()) controls_.pop_back();
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -180,7 +181,9 @@ void FormWindow::FormChanged(const std::string& property) {
 }
 
 void FormWindow::SyncControls() {
-  if (hwnd_) CreateControls(form_, hwnd_);
+  if (!hwnd_) return;
+  CreateControls(form_, hwnd_);
+  menus_->WatchPopups();
 }
 
 void FormWindow::CreateControls(TWinControl& parent, HWND parentWindow) {

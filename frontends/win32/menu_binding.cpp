@@ -1,5 +1,7 @@
 #include "frontends/win32/menu_binding.h"
 
+#include <algorithm>
+
 #include "frontends/win32/form_window.h"
 #include "frontends/win32/win32_desktop.h"
 #include "platform/utf.h"
@@ -40,10 +42,16 @@ std::wstring MenuText(const TMenuItem& item) {
 }
 
 MenuBinding::MenuBinding(FormWindow& form) : form_(form) {
+  WatchPopups();
+}
+
+void MenuBinding::WatchPopups() {
   // Pop-up menus of the window open when the toolkit asks for them.
   for (Component* component : form_.Form().Components()) {
     auto* popup = dynamic_cast<TPopupMenu*>(component);
-    if (!popup) continue;
+    if (!popup || std::any_of(popupWatches_.begin(), popupWatches_.end(),
+                              [&](const Watch& w) { return w.object == popup; }))
+      continue;
     const int id = popup->Subscribe([this, popup](Persistent&, const std::string& property) {
       if (property == "Popup") OpenPopup(*popup);
     });

@@ -31,6 +31,8 @@ class MenuBinding {
   void SetMainMenu(TMainMenu* menu);
   // WM_COMMAND of a menu-bar item; false when the id is not one of ours.
   bool Command(UINT id);
+  // Starts watching pop-up menus the window got since the last call.
+  void WatchPopups();
 
  private:
   struct Watch {

@@ -81,19 +81,20 @@ struct WindowSearch {
   std::vector<HWND> found;
 };
 
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM data) {
+  auto& search = *reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  wchar_t name[128] = {};
+  GetClassNameW(hwnd, name, 128);
+  if ((search.process == 0 || owner == search.process) && search.className == name)
+    search.found.push_back(hwnd);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows(DWORD process, const std::wstring& className) {
   WindowSearch search{process, className, {}};
-  EnumWindows(
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<WindowSearch*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        wchar_t name[128] = {};
-        GetClassNameW(hwnd, name, 128);
-        if ((s.process == 0 || owner == s.process) && s.className == name) s.found.push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

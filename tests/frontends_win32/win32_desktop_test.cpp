@@ -30,24 +30,23 @@ class Win32DesktopTest : public ::testing::Test {
   Win32Desktop desktop{GetModuleHandleW(nullptr)};
 };
 
+struct DialogSearch {
+  std::wstring caption;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchCaption(HWND hwnd, LPARAM data) {
+  auto& search = *reinterpret_cast<DialogSearch*>(data);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (search.caption != text) return TRUE;
+  search.found = hwnd;
+  return FALSE;
+}
+
 HWND FindThreadDialog(const std::wstring& caption) {
-  struct Search {
-    std::wstring caption;
-    HWND found = nullptr;
-  } search{caption};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        if (s.caption == text) {
-          s.found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  DialogSearch search{caption};
+  EnumThreadWindows(GetCurrentThreadId(), MatchCaption, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -233,6 +232,46 @@ TEST_F(Win32DesktopTest, TrayIconIsAddedAgainWhenTheTaskbarComesBackAndBalloonsA
 
   tray.SetVisible(false);
   EXPECT_FALSE(desktop.TrayPresent(tray));
+}
+
+TEST_F(Win32DesktopTest, TrayContextClickOpensThePopupMenuAndRunsTheChosenItem) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  auto& tray = main.Add<TTrayIcon>("tray");
+  tray.SetVisible(true);  // realizes the window before the menu exists, as the main window does
+  auto& popup = main.Add<TPopupMenu>("popupTray");
+  auto& show = main.Add<TMenuItem>("itemShow");
+  show.SetCaption("Show");
+  show.SetEnabled(false);
+  auto& hide = main.Add<TMenuItem>("itemHide");
+  hide.SetCaption("Hide");
+  popup.Items()->Add(show);
+  popup.Items()->Add(hide);
+  tray.SetPopupMenu(&popup);
+  int shows = 0, hides = 0;
+  show.OnClick = [&](Component&) { ++shows; };
+  hide.OnClick = [&](Component&) { ++hides; };
+  main.Show();
+  HWND hwnd = desktop.WindowOf(main);
+
+  // Once the menu is open, its own loop takes these keys: down past the disabled first item to
+  // the second, then Enter (Escape closes it should the keys not reach it).
+  bool menuSeen = false;
+  Desktop::TimerId keys = 0;
+  keys = desktop.StartTimer(100, [&] {
+    desktop.StopTimer(keys);
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    menuSeen = menu && IsWindowVisible(menu);
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+      PostMessageW(menu ? menu : hwnd, WM_KEYDOWN, key, 0);
+  });
+  const auto safety =
+      desktop.StartTimer(5000, [&] { PostMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0); });
+  SendMessageW(hwnd, kTrayMessage, 1, WM_RBUTTONUP);
+  desktop.StopTimer(safety);
+  EXPECT_TRUE(menuSeen);
+  EXPECT_EQ(shows, 0);
+  EXPECT_EQ(hides, 1);
 }
 
 TEST_F(Win32DesktopTest, MenuItemsFollowTheirActionsAndRunThem) {
