@@ -335,8 +335,11 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;
     }
     case WM_CLOSE:
-      // The close box, Alt+F4 and the system menu ask the form, which may only hide.
-      desktop_.Dispatch([this] { form_.Close(); });
+      // The close box, Alt+F4 and the system menu ask the form, which may only hide. A window
+      // without a close box is left only through its buttons: Alt+F4 must not hide a dialog
+      // and leave the main window disabled.
+      if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_SYSMENU)
+        desktop_.Dispatch([this] { form_.Close(); });
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;

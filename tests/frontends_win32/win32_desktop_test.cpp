@@ -141,6 +141,15 @@ TEST_F(Win32DesktopTest, FormFramesFollowBorderStyleAndIcons) {
   EXPECT_FALSE(GetWindowLongW(dialogWindow, GWL_STYLE) & WS_SYSMENU);
   EXPECT_EQ(GetWindow(dialogWindow, GW_OWNER), mainWindow);
 
+  // Without a close box, Alt+F4 leaves the dialog as it is.
+  int dialogCloseQueries = 0;
+  dialog.OnCloseQuery = [&](Component&, bool&) { ++dialogCloseQueries; };
+  dialog.Show();
+  SendMessageW(dialogWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialogCloseQueries, 0);
+  EXPECT_TRUE(dialog.Visible());
+  EXPECT_TRUE(IsWindowVisible(dialogWindow));
+
   main.Show();
   EXPECT_TRUE(IsWindowVisible(mainWindow));
   main.SetEnabled(false);
