@@ -184,6 +184,7 @@ void FormWindow::SyncControls() {
   if (!hwnd_) return;
   CreateControls(form_, hwnd_);
   menus_->WatchPopups();
+  BuildAccelerators();  // actions may have come since the window was made
 }
 
 void FormWindow::CreateControls(TWinControl& parent, HWND parentWindow) {
@@ -226,6 +227,9 @@ void FormWindow::OrderTabStops(TWinControl& parent) {
 }
 
 void FormWindow::BuildAccelerators() {
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
+  accelerators_ = nullptr;
+  acceleratorShortCuts_.clear();
   std::vector<ACCEL> table;
   for (Component* component : form_.Components()) {
     auto* list = dynamic_cast<TActionList*>(component);
