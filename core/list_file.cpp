@@ -10,7 +10,8 @@ namespace lantervo {
 
 namespace {
 
-constexpr std::string_view kHeader = "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
+constexpr std::string_view kHeader =
+    "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>";
 constexpr std::string_view kAfterFields = "</FIELDS><PARAMS/></METADATA><ROWDATA>";
 constexpr std::string_view kTrailer = "</ROWDATA></DATAPACKET>";
 
@@ -37,14 +38,30 @@ void AppendEscaped(std::string& out, std::string_view bytes, const platform::Cod
     }
     const char* escape;
     switch (c) {
-      case '<': escape = "&lt;"; break;
-      case '>': escape = "&gt;"; break;
-      case '\'': escape = "&apos;"; break;
-      case '"': escape = "&quot;"; break;
-      case '\r': escape = "&#013;"; break;
-      case '\n': escape = "&#010;"; break;
-      case '\t': escape = "&#009;"; break;
-      case '\\': escape = "&#092;"; break;
+      case '<':
+        escape = "&lt;";
+        break;
+      case '>':
+        escape = "&gt;";
+        break;
+      case '\'':
+        escape = "&apos;";
+        break;
+      case '"':
+        escape = "&quot;";
+        break;
+      case '\r':
+        escape = "&#013;";
+        break;
+      case '\n':
+        escape = "&#010;";
+        break;
+      case '\t':
+        escape = "&#009;";
+        break;
+      case '\\':
+        escape = "&#092;";
+        break;
       case '&':
         if (i + 1 < n && bytes[i + 1] == '\x01') {
           flush(i);
@@ -55,7 +72,8 @@ void AppendEscaped(std::string& out, std::string_view bytes, const platform::Cod
         }
         escape = "&amp;";
         break;
-      default: continue;
+      default:
+        continue;
     }
     flush(i);
     out += escape;
@@ -70,7 +88,8 @@ std::string WriteDataPacket(const ServerTable& table) {
   std::string out;
   size_t estimate = 400 + fields.size() * 64;
   for (const Row* row : rows)
-    for (size_t f = 0; f < fields.size(); ++f) estimate += fields[f].name.size() + row->cells[f].text.size() + 16;
+    for (size_t f = 0; f < fields.size(); ++f)
+      estimate += fields[f].name.size() + row->cells[f].text.size() + 16;
   out.reserve(estimate + estimate / 8);
   out += kHeader;
   for (const FieldDef& field : fields) {
@@ -96,10 +115,17 @@ std::string WriteDataPacket(const ServerTable& table) {
       out += fields[f].name;
       out += "=\"";
       switch (cell.kind) {
-        case Cell::Kind::Text: AppendEscaped(out, cell.text, table.CodePage()); break;
-        case Cell::Kind::Boolean: out += cell.number ? "TRUE" : "FALSE"; break;
-        case Cell::Kind::Integer: AppendInt(out, cell.number); break;
-        case Cell::Kind::Null: break;
+        case Cell::Kind::Text:
+          AppendEscaped(out, cell.text, table.CodePage());
+          break;
+        case Cell::Kind::Boolean:
+          out += cell.number ? "TRUE" : "FALSE";
+          break;
+        case Cell::Kind::Integer:
+          AppendInt(out, cell.number);
+          break;
+        case Cell::Kind::Null:
+          break;
       }
       out += '"';
     }
@@ -121,7 +147,8 @@ void ServerTable::SaveList(const std::string& path) {
 
 void ServerTable::OpenList() {
   if (open_) return;
-  if (FileName.empty() || !platform::FileExists(FileName)) Fail("Missing data provider or data packet");
+  if (FileName.empty() || !platform::FileExists(FileName))
+    Fail("Missing data provider or data packet");
   std::string document;
   const platform::FileResult read = platform::ReadWholeFile(FileName, document);
   if (!read.ok) throw Error("Cannot open file \"" + FileName + "\". " + read.message);
@@ -129,10 +156,15 @@ void ServerTable::OpenList() {
   ReadDataPacket(document, *this);
 }
 
+void ServerTable::FlushList() {
+  if (!open_) return;
+  if (!FileName.empty() && (changed_ || !platform::FileExists(FileName))) SaveList(FileName);
+}
+
 void ServerTable::CloseList() {
   if (!open_) return;
   try {
-    if (!FileName.empty() && (changed_ || !platform::FileExists(FileName))) SaveList(FileName);
+    FlushList();
   } catch (...) {
     Close();
     throw;

@@ -65,6 +65,7 @@ class ServerTable {
   void CreateList();                   // opens the table empty with the ten fields
   void SaveList(const std::string& path);
   void CloseList();                    // saves when changed or the file is gone, then closes
+  void FlushList();                    // saves as CloseList would, and stays open
   void Close();                        // closes without saving
   bool Changed() const { return changed_; }
 

@@ -94,7 +94,12 @@ void TMainForm::BindMainCommands() {
   OnCloseQuery = [this](Component& sender, bool& canClose) { FormCloseQuery(sender, canClose); };
   // The end of the user's session ends the program like Quit, so the session's results reach
   // the list file instead of dying with the process.
-  OnEndSession = [this](Component& sender) { actionQuitExecute(sender); };
+  OnEndSession = [this](Component& sender) {
+    actionQuitExecute(sender);
+    // The system may end the process as soon as this returns, before the loop unwinds and
+    // closes the table.
+    setServer.FlushList();
+  };
   gridLink->OnDrawColumnCell = [this](Component& sender, GridCanvas& canvas, const Rect& rect,
                                       int row, int column, GridDrawState state) {
     gridLinkDrawColumnCell(sender, canvas, rect, row, column, state);
