@@ -14,7 +14,7 @@
 #include "app/program.h"
 #include "core/event_log.h"
 #include "core/server_table.h"
-#include "i18n/file_locator.h"
+#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
 #include "monitor/http_client.h"
 #include "platform/code_page.h"
@@ -34,12 +34,7 @@ class ProgramTest : public ::testing::Test {
   static constexpr const char* kKey = "Software\\QUORVIK Media\\Lantervo";
 
   ProgramTest() {
-    TLocaleSource english;
-    english.langVariable = [] { return std::string("en"); };
-    english.userLanguageCountry = [] { return platform::LanguageCountry{}; };
-    english.threadLocaleId = [] { return 0u; };
-    previousInstance_ = InstallTextInstance(
-        std::make_shared<TGnuGettextInstance>(TFileLocator::ForThisProgram(), english));
+    previousInstance_ = InstallEnglishTexts();
   }
   ~ProgramTest() override {
     program.reset();

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "i18n/file_locator.h"
+#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/server_form.h"
@@ -19,12 +19,7 @@ class ServerDialogTest : public MainFormTest {
   void SetUp() override {
     MainFormTest::SetUp();
     // Texts in English whatever the machine's language; the Czech test switches this one.
-    TLocaleSource english;
-    english.langVariable = [] { return std::string("en"); };
-    english.userLanguageCountry = [] { return platform::LanguageCountry{}; };
-    english.threadLocaleId = [] { return 0u; };
-    previousInstance_ = InstallTextInstance(
-        std::make_shared<TGnuGettextInstance>(TFileLocator::ForThisProgram(), english));
+    previousInstance_ = InstallEnglishTexts();
     dialog = std::make_unique<TFormServers>(desktop);
     dialog->mainForm = form.get();
     form->formServers = dialog.get();

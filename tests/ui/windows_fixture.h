@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/config_store.h"
-#include "i18n/file_locator.h"
+#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
 #include "tests/support/memory_registry.h"
@@ -24,12 +24,7 @@ class WindowsTest : public MainFormTest {
   static constexpr const char* kKey = "Software\\QUORVIK Media\\Lantervo";
 
   void SetUp() override {
-    TLocaleSource english;
-    english.langVariable = [] { return std::string("en"); };
-    english.userLanguageCountry = [] { return platform::LanguageCountry{}; };
-    english.threadLocaleId = [] { return 0u; };
-    previousInstance_ = InstallTextInstance(
-        std::make_shared<TGnuGettextInstance>(TFileLocator::ForThisProgram(), english));
+    previousInstance_ = InstallEnglishTexts();
 
     MainFormContext context{desktop, config, &log};
     context.registry = &registry;
