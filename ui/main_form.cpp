@@ -206,31 +206,24 @@ void TMainForm::AddLog(const std::string& message, const std::string& level) {
   if (context_.log) context_.log->AddLog(message, level);
 }
 
+void TMainForm::SetRowActionsEnabled(bool enabled) {
+  actionServerEdit->SetEnabled(enabled);
+  actionServerDelete->SetEnabled(enabled);
+  actionServerActivate->SetEnabled(enabled);
+  actionServerDeactivate->SetEnabled(enabled);
+}
+
 void TMainForm::UpdateRowActions() {
-  const bool hasRows = setServer.RowCount() > 0;
-  actionServerEdit->SetEnabled(hasRows);
-  actionServerDelete->SetEnabled(hasRows);
-  actionServerActivate->SetEnabled(hasRows);
-  actionServerDeactivate->SetEnabled(hasRows);
+  SetRowActionsEnabled(setServer.RowCount() > 0);
 }
 
 void TMainForm::setServerAfterInsert() {
   // Runs before the new row is posted, so the count is of the rows already there.
-  if (setServer.RowCount() > 0) {
-    actionServerDelete->SetEnabled(true);
-    actionServerEdit->SetEnabled(true);
-    actionServerDeactivate->SetEnabled(true);
-    actionServerActivate->SetEnabled(true);
-  }
+  if (setServer.RowCount() > 0) SetRowActionsEnabled(true);
 }
 
 void TMainForm::setServerAfterDelete() {
-  if (setServer.RowCount() <= 0) {
-    actionServerDelete->SetEnabled(false);
-    actionServerEdit->SetEnabled(false);
-    actionServerDeactivate->SetEnabled(false);
-    actionServerActivate->SetEnabled(false);
-  }
+  if (setServer.RowCount() <= 0) SetRowActionsEnabled(false);
 }
 
 }  // namespace lantervo

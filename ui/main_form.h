@@ -190,6 +190,8 @@ class TMainForm : public TForm {
   void BindMainCommands();
   void BindListCommands();
   void SetActiveOfCurrentRow(bool active);
+  // Delete, Edit, Deactivate and Activate: the actions that need a row.
+  void SetRowActionsEnabled(bool enabled);
   TAction& NewAction(const std::string& name, const std::string& caption, ShortCut shortCut);
 
   MainFormContext context_;

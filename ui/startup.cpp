@@ -126,12 +126,7 @@ void TMainForm::Startup() {
     setServer.SetBool("Active", true);
     setServer.PostRow();
   }
-  if (setServer.RowCount() == 0) {
-    actionServerDelete->SetEnabled(false);
-    actionServerEdit->SetEnabled(false);
-    actionServerDeactivate->SetEnabled(false);
-    actionServerActivate->SetEnabled(false);
-  }
+  if (setServer.RowCount() == 0) SetRowActionsEnabled(false);
 
   // Every start shows every row as not yet checked.
   const std::string waiting = TranslateText("Waiting...");

@@ -9,6 +9,7 @@
 #include "monitor/socket_connection.h"
 #include "tests/app/program_fixture.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/quick_http_options.h"
 #include "tests/update/gated_connector.h"
 #include "ui/about_form.h"
 #include "ui/check_scheduler.h"
@@ -48,19 +49,11 @@ class FirstSessionTest : public ProgramTest {
     desktop = std::make_unique<HeadlessDesktop>();
     // A new process starts with a translation instance of its own, whose ignore rules the
     // main window registers once.
-    TLocaleSource english;
-    english.langVariable = [] { return std::string("en"); };
-    english.userLanguageCountry = [] { return platform::LanguageCountry{}; };
-    english.threadLocaleId = [] { return 0u; };
-    InstallTextInstance(
-        std::make_shared<TGnuGettextInstance>(TFileLocator::ForThisProgram(), english));
+    InstallEnglishTexts();
     ProgramServices services = Services();
     services.updateEndpoint = std::string("http://") + kUpdateHost + "/";
     services.makeHttpClient = [this, gate] {
-      HttpClientOptions options;
-      options.readTimeoutMs = 5000;
-      options.redirectBodyWaitMs = 100;
-      options.leftoverWaitMs = 0;
+      HttpClientOptions options = QuickHttpOptions();
       options.connector = std::make_shared<UpdateRouter>(resolver, gate);
       return std::make_unique<HttpClient>(options);
     };
@@ -76,14 +69,6 @@ class FirstSessionTest : public ProgramTest {
   TformSettings& settings() { return static_cast<TformSettings&>(*program->SettingsForm()); }
   TFormUpdate& update() { return static_cast<TFormUpdate&>(*program->UpdateForm()); }
   TFormServers& servers() { return *program->ServersForm(); }
-
-  void AddThroughDialog(const std::string& name, const std::string& url) {
-    ASSERT_TRUE(main().actionServerAdd->Execute());
-    servers().editName->SetText(name);
-    servers().editURL->SetText(url);
-    servers().buttonOK->Click();
-    ASSERT_FALSE(servers().Visible());
-  }
 };
 
 TEST_F(FirstSessionTest, FromFirstStartToCzechAndBackWithTheListIntact) {

@@ -14,16 +14,18 @@
 #include "app/program.h"
 #include "core/event_log.h"
 #include "core/server_table.h"
-#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
 #include "monitor/http_client.h"
 #include "platform/code_page.h"
 #include "platform/file.h"
+#include "tests/support/english_texts.h"
 #include "tests/support/fake_resolver.h"
 #include "tests/support/memory_registry.h"
+#include "tests/support/quick_http_options.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/headless_desktop.h"
 #include "ui/main_form.h"
+#include "ui/server_form.h"
 #include "ui/settings_form.h"
 
 namespace lantervo::test {
@@ -33,9 +35,7 @@ class ProgramTest : public ::testing::Test {
   static constexpr const char* kStamp = "9.12.2026 10:00:00";
   static constexpr const char* kKey = "Software\\QUORVIK Media\\Lantervo";
 
-  ProgramTest() {
-    previousInstance_ = InstallEnglishTexts();
-  }
+  ProgramTest() { previousInstance_ = InstallEnglishTexts(); }
   ~ProgramTest() override {
     program.reset();
     desktop.reset();
@@ -45,10 +45,7 @@ class ProgramTest : public ::testing::Test {
   ProgramServices Services() {
     ProgramServices services{*desktop, registry, dir.Path()};
     services.makeHttpClient = [this] {
-      HttpClientOptions options;
-      options.readTimeoutMs = 5000;
-      options.redirectBodyWaitMs = 100;
-      options.leftoverWaitMs = 0;
+      HttpClientOptions options = QuickHttpOptions();
       options.resolver = &resolver;
       return std::make_unique<HttpClient>(options);
     };
@@ -96,6 +93,16 @@ class ProgramTest : public ::testing::Test {
   }
 
   TMainForm& main() { return *program->MainForm(); }
+
+  // The user adds a server through the Add command and the server dialog.
+  void AddThroughDialog(const std::string& name, const std::string& url) {
+    ASSERT_TRUE(main().actionServerAdd->Execute());
+    TFormServers& dialog = *program->ServersForm();
+    dialog.editName->SetText(name);
+    dialog.editURL->SetText(url);
+    dialog.buttonOK->Click();
+    ASSERT_FALSE(dialog.Visible());
+  }
 
   // The configuration a previous start left behind, so that start-up shows no first-run box.
   void PutConfig(const std::string& language = "en", bool hotkey = true) {

@@ -23,13 +23,6 @@ class SessionTest : public ProgramTest {
     ASSERT_EQ(Start(), Program::StartResult::Running);
   }
   TFormServers& dialog() { return *program->ServersForm(); }
-  void AddThroughDialog(const std::string& name, const std::string& url) {
-    ASSERT_TRUE(main().actionServerAdd->Execute());
-    dialog().editName->SetText(name);
-    dialog().editURL->SetText(url);
-    dialog().buttonOK->Click();
-    ASSERT_FALSE(dialog().Visible());
-  }
   void Select(const std::string& name) {
     ServerTable& table = main().setServer;
     for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())

@@ -13,6 +13,7 @@
 #include "core/event_log.h"
 #include "monitor/http_client.h"
 #include "platform/code_page.h"
+#include "tests/support/quick_http_options.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/headless_desktop.h"
 #include "ui/check_scheduler.h"
@@ -43,13 +44,7 @@ class MainFormTest : public ::testing::Test {
 
   void MakeForm() {
     MainFormContext context{desktop, config, &log};
-    context.makeHttpClient = [] {
-      HttpClientOptions options;
-      options.readTimeoutMs = 5000;
-      options.redirectBodyWaitMs = 100;
-      options.leftoverWaitMs = 0;
-      return std::make_unique<HttpClient>(options);
-    };
+    context.makeHttpClient = [] { return std::make_unique<HttpClient>(QuickHttpOptions()); };
     context.clock = RunClock{[this] { return tick.fetch_add(kTickStep); },
                              [this](std::uint32_t ms) { pauses.fetch_add(1); }};
     form = std::make_unique<TMainForm>(std::move(context));

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "core/config_store.h"
-#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
+#include "tests/support/english_texts.h"
 #include "tests/support/memory_registry.h"
+#include "tests/support/quick_http_options.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/about_form.h"
 #include "ui/server_form.h"
@@ -29,10 +30,7 @@ class WindowsTest : public MainFormTest {
     MainFormContext context{desktop, config, &log};
     context.registry = &registry;
     context.makeHttpClient = [this] {
-      HttpClientOptions options;
-      options.readTimeoutMs = 5000;
-      options.redirectBodyWaitMs = 100;
-      options.leftoverWaitMs = 0;
+      HttpClientOptions options = QuickHttpOptions();
       options.connector = connector;
       return std::make_unique<HttpClient>(options);
     };

@@ -10,6 +10,7 @@
 
 #include "monitor/http_client.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/quick_http_options.h"
 #include "tests/update/gated_connector.h"
 
 namespace lantervo::test {
@@ -25,10 +26,7 @@ struct Shown {
 class UpdateCheckTest : public testing::Test {
  protected:
   std::unique_ptr<HttpClient> Client(std::shared_ptr<Connector> connector = nullptr) {
-    HttpClientOptions options;
-    options.readTimeoutMs = 5000;
-    options.redirectBodyWaitMs = 100;
-    options.leftoverWaitMs = 0;
+    HttpClientOptions options = QuickHttpOptions();
     options.connector = std::move(connector);
     return std::make_unique<HttpClient>(options);
   }
