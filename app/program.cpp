@@ -45,6 +45,7 @@ Program::StartResult Program::Start() {
   context.clock = services_.clock;
   context.registry = &services_.registry;
   context.executableFolder = services_.executableFolder;
+  context.dataFolderNote = services_.dataFolderNote;
   context.makeLog = services_.makeLog;
   context.updateEndpoint = services_.updateEndpoint.empty()
                                ? DefaultUpdateEndpoint()

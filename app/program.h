@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/config_store.h"
+#include "core/data_folder.h"
 #include "monitor/check_run.h"
 
 namespace lantervo {
@@ -29,6 +30,8 @@ struct ProgramServices {
   platform::Registry& registry;
   // Holds the list file LTV.xml and is where the default log goes.
   std::string executableFolder;
+  // Why that folder was chosen, when the log should say so (see ChooseDataFolder).
+  DataFolderChoice::Note dataFolderNote = DataFolderChoice::Note::None;
   // Optional seams for tests; empty means the real thing.
   std::function<std::unique_ptr<HttpClient>()> makeHttpClient;
   std::function<std::unique_ptr<EventLog>(const std::string& fileName)> makeLog;

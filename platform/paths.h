@@ -14,5 +14,8 @@ std::string ExecutableFolder();
 std::string FolderOf(const std::string& path);
 // $XDG_CONFIG_HOME (or ~/.config) on Linux, %APPDATA% on Windows.
 std::string UserConfigFolder();
+// The user's own folder for the program's data: $XDG_DATA_HOME/lantervo (~/.local/share/lantervo)
+// on Linux, %LOCALAPPDATA%\Lantervo on Windows; "" when the system names none.
+std::string UserDataFolder();
 
 }  // namespace lantervo::platform

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/data_folder.h"
 #include "core/server_table.h"
 #include "monitor/check_run.h"
 #include "toolkit/actions.h"
@@ -44,6 +45,8 @@ struct MainFormContext {
   // Start-up: where the configuration lives, and the folder of the list file and default log.
   platform::Registry* registry = nullptr;
   std::string executableFolder;
+  // Why the list lives where it does, when that is news for the log.
+  DataFolderChoice::Note dataFolderNote = DataFolderChoice::Note::None;
   std::function<std::unique_ptr<EventLog>(const std::string& fileName)> makeLog;
   // The update check's endpoint, "http://<host>/".
   std::string updateEndpoint;
@@ -123,6 +126,8 @@ class TMainForm : public TForm {
   // Start-up and shutdown (startup.cpp).
   void FormCreate(Component& sender);
   void Startup();
+  // Says once in the log why the list lives outside the program's folder.
+  void LogDataFolderNote();
   // Start-up met a configuration it could neither read nor write: the program ends at once.
   bool StartupFailed() const { return startupFailed_; }
   void actionQuitExecute(Component& sender);

@@ -7,6 +7,7 @@
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/paths.h"
 #include "toolkit/dataset.h"
 #include "toolkit/desktop.h"
@@ -95,6 +96,7 @@ void TMainForm::Startup() {
   }
 
   SwitchLanguage(config.Language);
+  LogDataFolderNote();
   timerCheck->SetInterval(TimerIntervalFromSeconds(config.CheckInterval));
   IsClosing = false;
   timerCheck->SetEnabled(true);
@@ -107,6 +109,8 @@ void TMainForm::Startup() {
   // The server list, recreated when it cannot be opened.
   setServer.FileName =
       context_.executableFolder + platform::PathSeparator() + ServerTable::kListFileName;
+  // Copies a save that was killed half-way left behind; the list itself is whole either way.
+  platform::RemoveStaleTemporaries(setServer.FileName);
   try {
     setServer.OpenList();
   } catch (const std::exception& openError) {
@@ -139,6 +143,27 @@ void TMainForm::Startup() {
   }
 
   StartUpdateCheck();
+}
+
+void TMainForm::LogDataFolderNote() {
+  const std::string& folder = context_.executableFolder;
+  switch (context_.dataFolderNote) {
+    case DataFolderChoice::Note::None:
+      return;
+    case DataFolderChoice::Note::NewInUserFolder:
+      AddLog(FormatText(
+                 TranslateText(
+                     "The program's folder cannot be written; the server list and the log are kept in %s"),
+                 {folder}),
+             "system");
+      return;
+    case DataFolderChoice::Note::ListCopied:
+      AddLog(FormatText(
+                 TranslateText("The program's folder cannot be written; the server list was copied to %s"),
+                 {folder}),
+             "system");
+      return;
+  }
 }
 
 void TMainForm::actionQuitExecute(Component&) {

@@ -23,7 +23,9 @@ int main(int argc, char* argv[]) {
   auto registry = lantervo::platform::OpenSystemRegistry();
   lantervo::ProgramServices services{desktop, *registry};
   const std::string programFolder = lantervo::platform::ExecutableFolder();
-  services.executableFolder = lantervo::qt::DataFolder(programFolder);
+  const lantervo::DataFolderChoice dataFolder = lantervo::qt::DataFolder(programFolder);
+  services.executableFolder = dataFolder.folder;
+  services.dataFolderNote = dataFolder.note;
   if (services.executableFolder != programFolder) {
     // Installed: extra catalogs sit in the data folder beside the list, not beside the program.
     auto locator = lantervo::TFileLocator::ForThisProgram();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/program.h"
+#include "core/data_folder.h"
 #include "frontends/win32/win32_desktop.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -10,7 +11,12 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   lantervo::win32::Win32Desktop desktop(instance);
   auto registry = lantervo::platform::OpenSystemRegistry();
+  // A standard user cannot write under Program Files: the list then lives in the user's
+  // local application data folder.
+  const lantervo::DataFolderChoice dataFolder = lantervo::ChooseDataFolder(
+      {lantervo::platform::ExecutableFolder(), lantervo::platform::UserDataFolder()});
   return lantervo::RunProgram({.desktop = desktop,
                                .registry = *registry,
-                               .executableFolder = lantervo::platform::ExecutableFolder()});
+                               .executableFolder = dataFolder.folder,
+                               .dataFolderNote = dataFolder.note});
 }

@@ -23,4 +23,12 @@ std::string UserConfigFolder() {
   return std::string(home && *home ? home : "/tmp") + "/.config";
 }
 
+std::string UserDataFolder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && *xdg == '/') return std::string(xdg) + "/lantervo";
+  const char* home = std::getenv("HOME");
+  if (!home || *home != '/') return {};
+  return std::string(home) + "/.local/share/lantervo";
+}
+
 }  // namespace lantervo::platform

@@ -28,4 +28,11 @@ std::string UserConfigFolder() {
   return Narrow(std::wstring_view(buf, n));
 }
 
+std::string UserDataFolder() {
+  wchar_t buf[32768];
+  DWORD n = GetEnvironmentVariableW(L"LOCALAPPDATA", buf, 32768);
+  if (n == 0 || n >= 32768) return {};
+  return Narrow(std::wstring_view(buf, n)) + "\\Lantervo";
+}
+
 }  // namespace lantervo::platform

@@ -44,6 +44,7 @@ class ProgramTest : public ::testing::Test {
 
   ProgramServices Services() {
     ProgramServices services{*desktop, registry, dir.Path()};
+    services.dataFolderNote = dataFolderNote;
     services.makeHttpClient = [this] {
       HttpClientOptions options = QuickHttpOptions();
       options.resolver = &resolver;
@@ -181,6 +182,8 @@ class ProgramTest : public ::testing::Test {
   // Nothing listens here: an update check started by a test fails at once and is swallowed.
   std::string updateEndpoint = "http://127.0.0.1:9/";
   std::vector<std::string> foreignWindows;
+  // What the front end found when it chose `dir` as the data folder.
+  DataFolderChoice::Note dataFolderNote = DataFolderChoice::Note::None;
   std::vector<std::string> dropped;
   std::unique_ptr<HeadlessDesktop> desktop;
   std::unique_ptr<Program> program;

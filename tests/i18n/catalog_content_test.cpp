@@ -97,6 +97,8 @@ const char* const kCzechIds[] = {
     "Stats",
     "Status",
     "Stopped! Probably offline.",
+    "The program's folder cannot be written; the server list and the log are kept in %s",
+    "The program's folder cannot be written; the server list was copied to %s",
     "Timeout",
     "Timeout enabled",
     "Unable to check server.",
