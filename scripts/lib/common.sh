@@ -12,24 +12,27 @@ install_missing() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== installing: ${missing[*]}"
+  echo "== installing: ${missing[*]} (log: build/install.log)"
   export DEBIAN_FRONTEND=noninteractive
+  mkdir -p build
   apt-get update -qq >/dev/null
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/lantervo-apt.log 2>&1 ||
-    { tail -20 /tmp/lantervo-apt.log; return 1; }
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >build/install.log 2>&1 ||
+    { tail -20 build/install.log; return 1; }
 }
 
 build_preset() {  # $1: preset, $2: label, then extra cache settings (-DNAME=VALUE)
   local preset=$1 label=$2
   shift 2
   echo "== $label: building"
-  if [ ! -f "build/$preset/build.ninja" ] || [ $# -gt 0 ]; then
-    cmake --preset "$preset" "$@" >"/tmp/lantervo-configure-$preset.log" 2>&1 ||
-      { tail -30 "/tmp/lantervo-configure-$preset.log"; return 1; }
+  # The logs stay with the build, so runs in other work trees never write over them.
+  local dir="build/$preset"
+  mkdir -p "$dir"
+  if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
+    cmake --preset "$preset" "$@" >"$dir/configure.log" 2>&1 ||
+      { tail -30 "$dir/configure.log"; return 1; }
   fi
-  set -- "$preset"
-  cmake --build "build/$1" >"/tmp/lantervo-build-$1.log" 2>&1 ||
-    { grep -E 'error|Error' -A5 "/tmp/lantervo-build-$1.log" | head -80; return 1; }
+  cmake --build "$dir" >"$dir/build.log" 2>&1 ||
+    { grep -E 'error|Error' -A5 "$dir/build.log" | head -80; return 1; }
 }
 
 # Some virtual machines run no 32-bit Linux programs, and 32-bit wine is one.
