@@ -29,10 +29,10 @@ build_preset() {  # $1: preset, $2: label, then extra cache settings (-DNAME=VAL
   mkdir -p "$dir"
   if [ ! -f "$dir/build.ninja" ] || [ $# -gt 0 ]; then
     cmake --preset "$preset" "$@" >"$dir/configure.log" 2>&1 ||
-      { tail -30 "$dir/configure.log"; return 1; }
+      { tail -30 "$dir/configure.log"; echo "   (log: $dir/configure.log)"; return 1; }
   fi
   cmake --build "$dir" >"$dir/build.log" 2>&1 ||
-    { grep -E 'error|Error' -A5 "$dir/build.log" | head -80; return 1; }
+    { grep -E 'error|Error' -A5 "$dir/build.log" | head -80; echo "   (log: $dir/build.log)"; return 1; }
 }
 
 # Some virtual machines run no 32-bit Linux programs, and 32-bit wine is one.
