@@ -50,9 +50,8 @@ platform::IpAddress AddressOfHost(const std::string& host, platform::Resolver& r
 
 std::unique_ptr<Connection> SocketConnector::Connect(const std::string& host, int port) {
   // Name resolution cannot be interrupted: getaddrinfo has no way to be cancelled, so a cancel
-  // is seen only once it returns.
+  // is seen only once it returns, at the first look of the connect's wait.
   platform::IpAddress address = AddressOfHost(host, resolver_);
-  if (cancelled_ && cancelled_->load()) ThrowCancelled();
   // Port 0 and numbers beyond 16 bits cannot be connected to; Windows says so with 10049.
   if (port <= 0 || port > 65535) throw platform::SocketError(10049);
   platform::TcpSocket socket =
