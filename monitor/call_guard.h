@@ -30,7 +30,6 @@ class CallGuard {
   // Milliseconds left of the call; 0 once it has run out.
   int RemainingMs() const;
   void ThrowIfCancelled() const;
-  const std::atomic<bool>& Flag() const { return cancelled_; }
 
  private:
   const std::atomic<bool>& cancelled_;

@@ -84,7 +84,7 @@ HttpTestServer::Pieces HttpTestServer::InSteps(std::string bytes, std::size_t st
 bool HttpTestServer::WaitForRequests(std::size_t count, int timeoutMs) {
   std::unique_lock<std::mutex> lock(mutex_);
   return requested_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return requests_.size() >= count; });
+                             [&] { return requestCount_ >= count; });
 }
 
 bool HttpTestServer::Stopping() const {
@@ -95,6 +95,16 @@ bool HttpTestServer::Stopping() const {
 void HttpTestServer::WaitIdle() {
   std::unique_lock<std::mutex> lock(mutex_);
   idle_.wait(lock, [this] { return !busy_; });
+}
+
+void HttpTestServer::KeepRequests(bool keep) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  keepRequests_ = keep;
+}
+
+std::size_t HttpTestServer::RequestCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requestCount_;
 }
 
 std::vector<std::string> HttpTestServer::Requests() const {
@@ -183,7 +193,8 @@ void HttpTestServer::Serve(platform::TcpSocket& connection) {
   while (ReadRequest(connection, buffer, request)) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      requests_.push_back(request);
+      if (keepRequests_) requests_.push_back(request);
+      ++requestCount_;
       requested_.notify_all();
     }
     std::optional<Reply> reply = NextReply();

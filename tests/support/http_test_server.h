@@ -59,6 +59,10 @@ class HttpTestServer {
   // Blocks until `count` requests have come in; false when `timeoutMs` passed first.
   bool WaitForRequests(std::size_t count, int timeoutMs);
 
+  // Long runs keep only the count of requests (Requests() then stays empty), so that the
+  // server's own memory does not grow with them.
+  void KeepRequests(bool keep);
+  std::size_t RequestCount() const;
   std::vector<std::string> Requests() const;
   int Connections() const;
 
@@ -91,6 +95,8 @@ class HttpTestServer {
   std::optional<Reply> always_;
   bool busy_ = false;
   std::vector<std::string> requests_;
+  std::size_t requestCount_ = 0;
+  bool keepRequests_ = true;
   int connections_ = 0;
   bool stop_ = false;
   std::thread thread_;
