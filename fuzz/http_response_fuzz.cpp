@@ -8,6 +8,7 @@
 // "\xFF\xFC" n c stands for the byte c repeated n * 128 times, and then "\xFF\xFD" n and a
 // line up to its LF stand for that line repeated n * 8 times, each "#" in it replaced by the
 // copy's number, so that repeated Set-Cookie lines name distinct cookies.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,12 +21,14 @@
 
 namespace {
 
-// Enough to pass the 1 MiB cap on a head, small enough to keep each run quick.
+// Enough to pass the 1 MiB cap on a head when the bytes come in large pieces; small pieces get
+// less, which keeps each run quick.
 constexpr std::size_t kMaxScriptBytes = 3 << 19;
+constexpr std::size_t kMaxSmallPieceScriptBytes = 64 << 10;
 
-std::string ExpandRuns(std::string_view in) {
+std::string ExpandRuns(std::string_view in, std::size_t limit) {
   std::string out;
-  for (std::size_t i = 0; i < in.size() && out.size() < kMaxScriptBytes;) {
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
     if (in.substr(i, 2) == "\xFF\xFC" && i + 3 < in.size()) {
       out.append(static_cast<unsigned char>(in[i + 2]) * std::size_t{128}, in[i + 3]);
       i += 4;
@@ -36,9 +39,9 @@ std::string ExpandRuns(std::string_view in) {
   return out;
 }
 
-std::string ExpandLines(std::string_view in) {
+std::string ExpandLines(std::string_view in, std::size_t limit) {
   std::string out;
-  for (std::size_t i = 0; i < in.size() && out.size() < kMaxScriptBytes;) {
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
     if (in.substr(i, 2) != "\xFF\xFD" || i + 2 >= in.size()) {
       out += in[i++];
       continue;
@@ -47,13 +50,12 @@ std::string ExpandLines(std::string_view in) {
     std::size_t end = in.find('\n', i + 3);
     end = end == std::string_view::npos ? in.size() : end + 1;
     const std::string_view line = in.substr(i + 3, end - i - 3);
-    for (std::size_t copy = 0; copy < copies && out.size() < kMaxScriptBytes; ++copy) {
-      for (char c : line) {
-        if (c == '#') {
-          out += std::to_string(copy);
-        } else {
-          out += c;
-        }
+    for (std::size_t copy = 0; copy < copies && out.size() < limit; ++copy) {
+      for (std::size_t at = 0; at < line.size();) {
+        const std::size_t hash = std::min(line.find('#', at), line.size());
+        out.append(line.substr(at, hash - at));
+        if (hash < line.size()) out += std::to_string(copy);
+        at = hash + 1;
       }
     }
     i = end;
@@ -68,11 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t piece = data[0];
   const std::uint8_t flags = data[1];
   std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::size_t limit =
+      piece == 0 || piece >= 128 ? kMaxScriptBytes : kMaxSmallPieceScriptBytes;
   std::vector<lantervo::MemoryScript> scripts;
   while (scripts.size() < 4) {
     std::size_t next = rest.find("\xFF\xFE");
     lantervo::MemoryScript script;
-    script.bytes = ExpandLines(ExpandRuns(rest.substr(0, next)));
+    script.bytes = ExpandLines(ExpandRuns(rest.substr(0, next), limit), limit);
     if (piece) script.pieces = {piece};
     script.closeAtEnd = (flags & 1) != 0;
     scripts.push_back(std::move(script));
