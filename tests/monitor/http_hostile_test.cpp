@@ -1,15 +1,14 @@
 // Servers that try to hold the client or grow its memory: slow drips, endless heads, endless
 // cookies, and a cancel from another thread. Each case ends with a clear failure, and the client
 // then serves a healthy server as before.
-#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
 #include <future>
-#include <thread>
 
 #include "monitor/memory_connection.h"
 #include "platform/clock.h"
 #include "tests/monitor/http_client_fixture.h"
-#include "tests/support/fake_resolver.h"
 
 namespace lantervo::test {
 namespace {
