@@ -1,7 +1,14 @@
-// The client's response path (status lines, headers, 100 answers, body framing, redirects,
-// cookies, keep/close) fed from canned connections instead of sockets.
+// The client's response path (status lines, headers, 100 answers, body framing, trailers,
+// redirects, cookies, keep/close) fed from canned connections instead of sockets.
 // Input: one byte of piece size (0: everything at once), one byte of flags, then the bytes the
 // server sends; "\xFF\xFE" starts the bytes of the next connection.
+// Flags: 1 the peer closes after its last byte; 2 POST instead of GET; bits 2-4 two to nine
+// calls on the same client.
+// Two short forms let small inputs reach the caps on heads and on cookies:
+// "\xFF\xFC" n c stands for the byte c repeated n * 128 times, and then "\xFF\xFD" n and a
+// line up to its LF stand for that line repeated n * 8 times, each "#" in it replaced by the
+// copy's number, so that repeated Set-Cookie lines name distinct cookies.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,16 +19,64 @@
 #include "monitor/http_client.h"
 #include "monitor/memory_connection.h"
 
+namespace {
+
+// Enough to pass the 1 MiB cap on a head when the bytes come in large pieces; small pieces get
+// less, which keeps each run quick.
+constexpr std::size_t kMaxScriptBytes = 3 << 19;
+constexpr std::size_t kMaxSmallPieceScriptBytes = 64 << 10;
+
+std::string ExpandRuns(std::string_view in, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
+    if (in.substr(i, 2) == "\xFF\xFC" && i + 3 < in.size()) {
+      out.append(static_cast<unsigned char>(in[i + 2]) * std::size_t{128}, in[i + 3]);
+      i += 4;
+    } else {
+      out += in[i++];
+    }
+  }
+  return out;
+}
+
+std::string ExpandLines(std::string_view in, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
+    if (in.substr(i, 2) != "\xFF\xFD" || i + 2 >= in.size()) {
+      out += in[i++];
+      continue;
+    }
+    const std::size_t copies = static_cast<unsigned char>(in[i + 2]) * std::size_t{8};
+    std::size_t end = in.find('\n', i + 3);
+    end = end == std::string_view::npos ? in.size() : end + 1;
+    const std::string_view line = in.substr(i + 3, end - i - 3);
+    for (std::size_t copy = 0; copy < copies && out.size() < limit; ++copy) {
+      for (std::size_t at = 0; at < line.size();) {
+        const std::size_t hash = std::min(line.find('#', at), line.size());
+        out.append(line.substr(at, hash - at));
+        if (hash < line.size()) out += std::to_string(copy);
+        at = hash + 1;
+      }
+    }
+    i = end;
+  }
+  return out;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const std::size_t piece = data[0];
   const std::uint8_t flags = data[1];
   std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::size_t limit =
+      piece == 0 || piece >= 128 ? kMaxScriptBytes : kMaxSmallPieceScriptBytes;
   std::vector<lantervo::MemoryScript> scripts;
   while (scripts.size() < 4) {
     std::size_t next = rest.find("\xFF\xFE");
     lantervo::MemoryScript script;
-    script.bytes = std::string(rest.substr(0, next));
+    script.bytes = ExpandLines(ExpandRuns(rest.substr(0, next), limit), limit);
     if (piece) script.pieces = {piece};
     script.closeAtEnd = (flags & 1) != 0;
     scripts.push_back(std::move(script));
@@ -33,12 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.maxBodyBytes = 64 * 1024;
   options.now = [] { return std::int64_t{1704067200}; };
   lantervo::HttpClient client(options);
-  for (int call = 0; call < 2; ++call) {
+  const int calls = 2 + ((flags >> 2) & 7);
+  for (int call = 0; call < calls; ++call) {
     try {
       if (flags & 2) {
         client.Post("http://fuzz.test/form", {"a=1 2", "b=\xC5\xBE"});
       } else {
-        client.Get(call == 0 ? "http://fuzz.test/a/b?q=1" : "c/d");
+        // A host of many labels gives the cookies many domains to fill.
+        client.Get(call == 0 ? "http://a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.fuzz.test/a/b?q=1"
+                             : "c/d");
       }
     } catch (const lantervo::HttpError&) {
       // Failures are expected outcomes; crashes and hangs are what is looked for.

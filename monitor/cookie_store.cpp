@@ -20,6 +20,14 @@ bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix) {
          EqualsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 std::string_view Unquoted(std::string_view value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
     return value.substr(1, value.size() - 2);
@@ -83,33 +91,80 @@ void CookieStore::Store(std::string_view setCookie, const std::string& requestHo
   if (cookie.domain.empty()) cookie.domain = requestHost;
   if (!cookie.expires && maxAge) cookie.expires = now_() + *maxAge;
   if (!DomainMatches(cookie.domain, requestHost)) return;
-  auto same = std::find_if(cookies_.begin(), cookies_.end(), [&cookie](const Cookie& c) {
-    return c.name == cookie.name && EqualsIgnoreCase(c.domain, cookie.domain);
-  });
-  if (same != cookies_.end()) {
-    *same = std::move(cookie);
-  } else {
-    cookies_.push_back(std::move(cookie));
+  if (cookie.name.size() + cookie.value.size() > kMaxCookieBytes) return;
+  Put(std::move(cookie));
+}
+
+void CookieStore::Put(Cookie cookie) {
+  Domain& domain = domains_[Lower(cookie.domain)];
+  auto same = domain.byName.find(cookie.name);
+  if (same != domain.byName.end()) {
+    byOrder_[same->second] = std::move(cookie);
+    return;
   }
+  if (domain.byName.size() >= kMaxPerDomain) Erase(domain.oldestFirst.begin()->first);
+  if (byOrder_.size() >= kMaxCookies) Erase(byOrder_.begin()->first);
+  const std::uint64_t order = nextOrder_++;
+  // The overall eviction may have taken this domain's last cookie and its entry with it.
+  Domain& home = domains_[Lower(cookie.domain)];
+  home.byName.emplace(cookie.name, order);
+  home.oldestFirst.emplace(order, cookie.name);
+  byOrder_.emplace(order, std::move(cookie));
+}
+
+void CookieStore::Erase(std::uint64_t order) {
+  auto it = byOrder_.find(order);
+  if (it == byOrder_.end()) return;
+  auto domain = domains_.find(Lower(it->second.domain));
+  if (domain != domains_.end()) {
+    domain->second.byName.erase(it->second.name);
+    domain->second.oldestFirst.erase(order);
+    if (domain->second.byName.empty()) domains_.erase(domain);
+  }
+  byOrder_.erase(it);
 }
 
 void CookieStore::RemoveExpired() {
   const std::int64_t now = now_();
-  std::erase_if(cookies_, [now](const Cookie& c) { return c.expires && *c.expires <= now; });
+  std::vector<std::uint64_t> expired;
+  for (const auto& [order, c] : byOrder_) {
+    if (c.expires && *c.expires <= now) expired.push_back(order);
+  }
+  for (std::uint64_t order : expired) Erase(order);
 }
 
 std::string CookieStore::CookieHeader(const std::string& host, const std::string& path) const {
+  // Only the host itself and the parts of it from each "." on can be matching domains.
+  const std::string lowerHost = Lower(host);
+  std::vector<std::uint64_t> orders;
+  for (std::size_t at = 0; at != std::string::npos; at = lowerHost.find('.', at + 1)) {
+    auto domain = domains_.find(lowerHost.substr(at));
+    if (domain == domains_.end()) continue;
+    for (const auto& [name, order] : domain->second.byName) orders.push_back(order);
+  }
+  std::sort(orders.begin(), orders.end());
+
   const std::string_view directory = std::string_view(path).substr(0, path.rfind('/') + 1);
   std::string header;
-  for (const Cookie& c : cookies_) {
+  for (std::uint64_t order : orders) {
+    const Cookie& c = byOrder_.at(order);
     if (c.secure || c.value.empty() || !DomainMatches(c.domain, host)) continue;
     if (directory.compare(0, c.path.size(), c.path) != 0) continue;
+    const std::size_t pairBytes = (header.empty() ? 0 : 2) + c.name.size() + 1 + c.value.size();
+    if (header.size() + pairBytes > kMaxHeaderBytes) break;
     if (!header.empty()) header += "; ";
     header += c.name;
     header += '=';
     header += c.value;
   }
   return header;
+}
+
+std::vector<Cookie> CookieStore::Cookies() const {
+  std::vector<Cookie> cookies;
+  cookies.reserve(byOrder_.size());
+  for (const auto& [order, c] : byOrder_) cookies.push_back(c);
+  return cookies;
 }
 
 }  // namespace lantervo

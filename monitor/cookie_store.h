@@ -3,6 +3,7 @@
 // matching hosts and paths for as long as the client lives. Nothing is written to disk.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,18 @@ std::optional<std::int64_t> ParseHttpDate(std::string_view text);
 // host ending with it; any other domain only the same host. Letter case is ignored.
 bool DomainMatches(std::string_view domain, std::string_view host);
 
+// Kept in store order (a replaced cookie keeps its place) and found by domain and name. Caps
+// keep a server that sets endless cookies from growing the store: past them the oldest stored
+// cookie of the domain, or of the store, gives way.
 class CookieStore {
  public:
+  static constexpr std::size_t kMaxPerDomain = 180;
+  static constexpr std::size_t kMaxCookies = 3000;
+  // A cookie whose name and value together are longer is dropped on receipt.
+  static constexpr std::size_t kMaxCookieBytes = 4096;
+  // The "Cookie" value stops before a pair that would make it longer.
+  static constexpr std::size_t kMaxHeaderBytes = 8190;
+
   using Clock = std::function<std::int64_t()>;
   // `now` gives seconds since 1970 (UTC); the system clock when empty.
   explicit CookieStore(Clock now = {});
@@ -40,15 +51,27 @@ class CookieStore {
   void Store(std::string_view setCookie, const std::string& requestHost);
   // Removes cookies whose expiry has passed; called before every request.
   void RemoveExpired();
-  // The "Cookie" value for a request: every matching cookie as name=value joined with "; ";
-  // empty when none matches. `path` is the resolved request path.
+  // The "Cookie" value for a request: every matching cookie as name=value joined with "; ", in
+  // store order; empty when none matches. `path` is the resolved request path.
   std::string CookieHeader(const std::string& host, const std::string& path) const;
 
-  const std::vector<Cookie>& Cookies() const { return cookies_; }
+  // Every stored cookie, in store order.
+  std::vector<Cookie> Cookies() const;
+  std::size_t Size() const { return byOrder_.size(); }
 
  private:
+  // The cookies of one domain (lower-cased): name to store order.
+  struct Domain {
+    std::map<std::string, std::uint64_t> byName;
+    std::map<std::uint64_t, std::string> oldestFirst;  // store order to name
+  };
+  void Put(Cookie cookie);
+  void Erase(std::uint64_t order);
+
   Clock now_;
-  std::vector<Cookie> cookies_;
+  std::uint64_t nextOrder_ = 0;
+  std::map<std::uint64_t, Cookie> byOrder_;
+  std::map<std::string, Domain> domains_;
 };
 
 }  // namespace lantervo

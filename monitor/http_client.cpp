@@ -8,6 +8,7 @@
 #include "monitor/response.h"
 #include "monitor/response_reader.h"
 #include "monitor/socket_connection.h"
+#include "platform/clock.h"
 #include "platform/socket.h"
 
 namespace lantervo {
@@ -40,7 +41,7 @@ HttpClient::HttpClient(HttpClientOptions options)
     platform::Resolver& resolver =
         options_.resolver ? *options_.resolver : platform::SystemResolver();
     connector_ = std::make_shared<SocketConnector>(resolver, options_.connectTimeoutMs,
-                                                   options_.connectPollMs);
+                                                   options_.connectPollMs, &cancelled_);
   }
 }
 
@@ -56,9 +57,15 @@ std::string HttpClient::Post(const std::string& url, const std::vector<std::stri
   return Call(true, url, EncodeForm(fields));
 }
 
+void HttpClient::Cancel() {
+  cancelled_.store(true);
+}
+
 std::string HttpClient::Call(bool post, const std::string& url, const std::string& form) {
   Outcome outcome;
   try {
+    guard_.ThrowIfCancelled();
+    guard_.Start(options_.callDeadlineMs);
     outcome = Exchange(post, url, form);
   } catch (const CleanFailure& failure) {
     throw failure.error;
@@ -119,8 +126,8 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     const int status = response.status;
     if ((location && !location->empty()) || (status >= 300 && status <= 399 && status != 304)) {
       ++redirects;
-      bool reusable = DropRedirectBody(*reader_, response.headers, options_.redirectBodyWaitMs,
-                                       options_.maxBodyBytes);
+      const bool reusable = DropRedirectBody(*reader_, response.headers,
+                                             options_.redirectBodyWaitMs, options_.maxBodyBytes);
       KeepOrClose(post, response.headers, reusable);
       // The last redirect answer ends the call with an empty body, without a failure.
       if (redirects >= kRedirectMaximum) return Outcome{};
@@ -132,13 +139,14 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     outcome.contentType = response.headers.Value("Content-Type");
     outcome.statusLine = response.statusLine;
     outcome.status = status;
+    bool reusable = true;
     if (status >= 200 && status <= 299) {
       if (status == 204) {
         std::string dropped;
         reader_->ReadFor(options_.leftoverWaitMs, dropped, options_.maxBodyBytes);
         if (dropped.size() > options_.maxBodyBytes) throw HttpError("Response too large.");
       } else {
-        ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
+        reusable = ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
       }
     } else {
       outcome.failed = true;
@@ -146,10 +154,10 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
         reader_->ReadFor(options_.leftoverWaitMs, outcome.body, options_.maxBodyBytes);
         if (outcome.body.size() > options_.maxBodyBytes) throw HttpError("Response too large.");
       } else {
-        ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
+        reusable = ReadBody(*reader_, response.headers, outcome.body, options_.maxBodyBytes);
       }
     }
-    KeepOrClose(post, response.headers, true);
+    KeepOrClose(post, response.headers, reusable);
     return outcome;
   }
 }
@@ -161,8 +169,11 @@ void HttpClient::Connect(const Url& url) {
   // A connection the peer has closed meanwhile is replaced; an error found here fails the call.
   if (connection_ && !reader_->HasBuffered() && !connection_->PeerOpen()) CloseConnection();
   if (connection_) return;
+  // Connecting has its own limit, so its time is given back to the call's deadline.
+  const std::uint32_t start = platform::TickCount();
   connection_ = connector_->Connect(url.host, url.port);
-  reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs);
+  guard_.Exclude(start);
+  reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_);
   connectedHost_ = url.host;
   connectedPort_ = url.port;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // The system's one HTTP client: plain HTTP/1.1 GET and HTTP/1.0 form POST with a fixed
 // profile, redirects, connection reuse and a cookie store. Calls are made one at a time; the
-// client may move between threads between calls.
+// client may move between threads between calls. Cancel is the one operation another thread
+// may call while a call is running.
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "monitor/call_guard.h"
 #include "monitor/connection.h"
 #include "monitor/cookie_store.h"
 #include "monitor/http_options.h"
@@ -32,6 +35,11 @@ class HttpClient {
   // Throws HttpError.
   std::string Post(const std::string& url, const std::vector<std::string>& fields);
 
+  // From any thread: the call in flight ends soon with "Socket Error # 10004" (interrupted)
+  // and closes its connection, and every later call fails the same way at once. For leaving
+  // the program; it cannot be undone.
+  void Cancel();
+
   const CookieStore& Cookies() const { return cookies_; }
 
  private:
@@ -43,6 +51,8 @@ class HttpClient {
   void CloseConnection();
 
   HttpClientOptions options_;
+  std::atomic<bool> cancelled_{false};
+  CallGuard guard_{cancelled_};
   std::shared_ptr<Connector> connector_;
   std::optional<Url> base_;
   CookieStore cookies_;

@@ -18,6 +18,9 @@ struct HttpClientOptions {
   int connectPollMs = 125;
   // No byte for this long fails the call with "Read timed out.".
   int readTimeoutMs = 30000;
+  // All waits for bytes of one Get or Post, redirects included, share this; connecting does not
+  // use it up. Running out fails the call with "Read timed out.".
+  int callDeadlineMs = 60000;
   // How long a redirect answer's body may take to begin before it is skipped.
   int redirectBodyWaitMs = 5000;
   // What arrives within this wait after an answer that has no body is read and dropped.

@@ -14,34 +14,73 @@ namespace {
   throw HttpError("Response too large.");
 }
 
-// A chunk size: hexadecimal digits up to the first blank; 0 for anything else.
-std::size_t ChunkSize(const std::string& line) {
-  std::string_view digits = std::string_view(line).substr(0, line.find(' '));
-  if (digits.empty()) return 0;
+[[noreturn]] void HeadTooLarge() {
+  throw HttpError("Response header too large.");
+}
+
+// Counts the lines of one head against its caps.
+class HeadBudget {
+ public:
+  void Take(const ResponseReader& reader, bool headerLine) {
+    bytes_ += reader.LastLineBytes();
+    if (headerLine) ++lines_;
+    if (lines_ > kMaxHeadLines || bytes_ > kMaxHeadBytes) HeadTooLarge();
+  }
+
+ private:
+  std::size_t lines_ = 0;
+  std::size_t bytes_ = 0;
+};
+
+// A chunk size: hexadecimal digits up to the first blank, tab or ";" (chunk extensions are
+// ignored). Nothing when the digits are missing, not hexadecimal or beyond 31 bits.
+std::optional<std::size_t> ChunkSize(const std::string& line) {
+  std::string_view digits = std::string_view(line).substr(0, line.find_first_of(" \t;"));
+  if (digits.empty()) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : digits) {
     int d = c >= '0' && c <= '9'   ? c - '0'
             : c >= 'a' && c <= 'f' ? c - 'a' + 10
             : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                    : -1;
-    if (d < 0) return 0;
+    if (d < 0) return std::nullopt;
     value = value * 16 + static_cast<unsigned>(d);
-    if (value > INT32_MAX) return 0;
+    if (value > INT32_MAX) return std::nullopt;
   }
   return static_cast<std::size_t>(value);
 }
 
-void ReadChunked(ResponseReader& reader, std::string& body, std::size_t limit) {
+// Trailer lines after the last chunk, up to and including the empty line. They are not kept;
+// a close among them ends the body like the empty line.
+void SkipTrailer(ResponseReader& reader) {
+  HeadBudget budget;
+  std::string line;
+  for (;;) {
+    bool complete = reader.ReadLine(line);
+    if (line.empty()) return;
+    budget.Take(reader, true);
+    if (!complete) return;
+  }
+}
+
+bool ReadChunked(ResponseReader& reader, std::string& body, std::size_t limit) {
   std::string line;
   for (;;) {
     if (!reader.ReadLine(line)) ClosedGracefully();
-    std::size_t size = ChunkSize(line);
-    if (size == 0) break;
-    if (size > limit - body.size()) TooLarge();
-    if (reader.Read(size, body) < size) ClosedGracefully();
+    std::optional<std::size_t> size = ChunkSize(line);
+    if (!size) {
+      // Without a size the rest cannot be framed: the body ends after one more line, and the
+      // connection is not used again.
+      if (!reader.ReadLine(line)) ClosedGracefully();
+      return false;
+    }
+    if (*size == 0) break;
+    if (*size > limit - body.size()) TooLarge();
+    if (reader.Read(*size, body) < *size) ClosedGracefully();
     if (!reader.ReadLine(line)) ClosedGracefully();
   }
-  if (!reader.ReadLine(line)) ClosedGracefully();
+  SkipTrailer(reader);
+  return true;
 }
 
 }  // namespace
@@ -58,13 +97,21 @@ int StatusCodeOf(const std::string& statusLine) {
 
 ResponseHead ReadResponseHead(ResponseReader& reader) {
   ResponseHead head;
+  HeadBudget budget;
   if (!reader.ReadLine(head.statusLine)) ClosedGracefully();
+  budget.Take(reader, false);
   head.status = StatusCodeOf(head.statusLine);
   std::string line;
   for (;;) {
     bool complete = reader.ReadLine(line);
     if (line.empty()) break;
+    budget.Take(reader, true);
     head.headers.AddLine(line);
+    // Continuation lines grow the last value; it may not outgrow one line.
+    const auto& fields = head.headers.Fields();
+    if (!fields.empty() && fields.back().second.size() > kMaxFoldedLength) {
+      throw HttpError("Max line length exceeded.");
+    }
     if (!complete) break;
   }
   return head;
@@ -83,7 +130,7 @@ bool IsChunked(const HttpHeaders& headers) {
   return value && FindIgnoreCase(*value, "chunked") != std::string::npos;
 }
 
-void ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& body,
+bool ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& body,
               std::size_t limit) {
   if (IsChunked(headers)) return ReadChunked(reader, body, limit);
   if (std::optional<std::int32_t> length = ContentLengthOf(headers)) {
@@ -92,12 +139,13 @@ void ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& b
       // Read one byte beyond the limit: a peer that closes before it gave a short body.
       reader.Read(limit - body.size() + 1, body);
       if (body.size() > limit) TooLarge();
-      return;
+      return true;
     }
     reader.Read(wanted, body);
-    return;
+    return true;
   }
   reader.ReadToClose(body, limit);
+  return true;
 }
 
 bool DropRedirectBody(ResponseReader& reader, const HttpHeaders& headers, int waitMs,
@@ -107,8 +155,7 @@ bool DropRedirectBody(ResponseReader& reader, const HttpHeaders& headers, int wa
     if (ContentLengthOf(headers) == 0) return true;
     if (!reader.WaitForData(waitMs)) return false;
   }
-  ReadBody(reader, headers, dropped, limit);
-  return true;
+  return ReadBody(reader, headers, dropped, limit);
 }
 
 }  // namespace lantervo

@@ -18,6 +18,13 @@ struct ResponseHead {
 // The second blank-separated field of the status line as a decimal number, or -1.
 int StatusCodeOf(const std::string& statusLine);
 
+// What one response head (status line and header lines, or a chunked body's trailer lines) may
+// hold: more fails with "Response header too large.". A header value folded over continuation
+// lines may grow to the length of one line, as if it had come in one.
+constexpr std::size_t kMaxHeadLines = 1000;
+constexpr std::size_t kMaxHeadBytes = std::size_t{1} << 20;
+constexpr std::size_t kMaxFoldedLength = ResponseReader::kMaxLineLength;
+
 // Reads the status line and the header lines up to the empty line. Throws "Connection Closed
 // Gracefully." when the peer closes before a complete status line; a close among the headers
 // ends them.
@@ -28,13 +35,15 @@ std::optional<std::int32_t> ContentLengthOf(const HttpHeaders& headers);
 bool IsChunked(const HttpHeaders& headers);
 
 // Appends the body as the headers frame it: chunked, by length (a short read ends it quietly)
-// or up to the peer's close. Fails with "Response too large." beyond `limit`.
-void ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& body,
+// or up to the peer's close. Fails with "Response too large." beyond `limit`. Returns false
+// when the body ended where its framing was lost (an unreadable chunk size), so the connection
+// cannot carry another response.
+bool ReadBody(ResponseReader& reader, const HttpHeaders& headers, std::string& body,
               std::size_t limit);
 
 // Reads and drops a redirect answer's body. A body that has not begun is given `waitMs` to
-// begin. Returns false when a body was announced but skipped, so the connection cannot be used
-// for another request.
+// begin. Returns false when a body was announced but skipped, or its framing was lost, so the
+// connection cannot be used for another request.
 bool DropRedirectBody(ResponseReader& reader, const HttpHeaders& headers, int waitMs,
                       std::size_t limit);
 

@@ -13,12 +13,27 @@ namespace {
 [[noreturn]] void TooLarge() {
   throw HttpError("Response too large.");
 }
+[[noreturn]] void TimedOut() {
+  throw HttpError("Read timed out.");
+}
 
 }  // namespace
 
+bool ResponseReader::Wait(int waitMs) {
+  if (!guard_) return connection_.WaitReadable(waitMs);
+  guard_->ThrowIfCancelled();
+  // Checked before every receive, so even a peer that always has bytes ready cannot hold the
+  // call beyond its deadline.
+  const int left = guard_->RemainingMs();
+  if (left <= 0) TimedOut();
+  if (waitMs < left) return connection_.WaitReadable(waitMs);
+  if (!connection_.WaitReadable(left)) TimedOut();
+  return true;
+}
+
 std::size_t ResponseReader::ReceiveInto(std::string& out, std::size_t max) {
   if (closed_) return 0;
-  if (!connection_.WaitReadable(readTimeoutMs_)) throw HttpError("Read timed out.");
+  if (!Wait(readTimeoutMs_)) TimedOut();
   if (!scratch_) scratch_.reset(new char[kReceiveSize]);
   std::size_t n = connection_.Receive(scratch_.get(), std::min(max, kReceiveSize));
   out.append(scratch_.get(), n);
@@ -45,6 +60,7 @@ bool ResponseReader::ReadLine(std::string& line) {
       std::size_t end = lf > pos_ && buffer_[lf - 1] == '\r' ? lf - 1 : lf;
       if (end - pos_ > kMaxLineLength) throw HttpError("Max line length exceeded.");
       line.assign(buffer_, pos_, end - pos_);
+      lastLineBytes_ = lf + 1 - pos_;
       pos_ = lf + 1;
       return true;
     }
@@ -53,6 +69,7 @@ bool ResponseReader::ReadLine(std::string& line) {
     if (scanned > kMaxLineLength + 1) throw HttpError("Max line length exceeded.");
     if (!Fill()) {
       line.assign(buffer_, pos_, std::string::npos);
+      lastLineBytes_ = buffer_.size() - pos_;
       pos_ = buffer_.size();
       return false;
     }
@@ -90,13 +107,13 @@ void ResponseReader::ReadFor(int waitMs, std::string& out, std::size_t limit) {
   while (!closed_ && out.size() <= limit) {
     std::uint32_t spent = platform::TickCount() - start;
     if (spent >= static_cast<std::uint32_t>(waitMs)) break;
-    if (!connection_.WaitReadable(waitMs - static_cast<int>(spent))) break;
+    if (!Wait(waitMs - static_cast<int>(spent))) break;
     ReceiveInto(out, std::min(kReceiveSize, limit + 1 - out.size()));
   }
 }
 
 bool ResponseReader::WaitForData(int waitMs) {
-  return HasBuffered() || closed_ || connection_.WaitReadable(waitMs);
+  return HasBuffered() || closed_ || Wait(waitMs);
 }
 
 }  // namespace lantervo

@@ -4,6 +4,7 @@
 
 #include "core/error.h"
 #include "monitor/ascii.h"
+#include "monitor/call_guard.h"
 #include "platform/clock.h"
 
 namespace lantervo {
@@ -12,9 +13,13 @@ namespace {
 
 class SocketConnection : public Connection {
  public:
-  explicit SocketConnection(platform::TcpSocket socket) : socket_(std::move(socket)) {}
+  SocketConnection(platform::TcpSocket socket, const std::atomic<bool>* cancelled)
+      : socket_(std::move(socket)), cancelled_(cancelled) {}
   void Send(std::string_view bytes) override { socket_.SendAll(bytes); }
-  bool WaitReadable(int waitMs) override { return socket_.WaitReadable(waitMs); }
+  bool WaitReadable(int waitMs) override {
+    return WaitCancellable(cancelled_, waitMs,
+                           [this](int sliceMs) { return socket_.WaitReadable(sliceMs); });
+  }
   std::size_t Receive(char* buffer, std::size_t size) override {
     return socket_.Receive(buffer, size);
   }
@@ -22,6 +27,7 @@ class SocketConnection : public Connection {
 
  private:
   platform::TcpSocket socket_;
+  const std::atomic<bool>* cancelled_;
 };
 
 }  // namespace
@@ -43,20 +49,23 @@ platform::IpAddress AddressOfHost(const std::string& host, platform::Resolver& r
 }
 
 std::unique_ptr<Connection> SocketConnector::Connect(const std::string& host, int port) {
+  // Name resolution cannot be interrupted: getaddrinfo has no way to be cancelled, so a cancel
+  // is seen only once it returns, at the first look of the connect's wait.
   platform::IpAddress address = AddressOfHost(host, resolver_);
   // Port 0 and numbers beyond 16 bits cannot be connected to; Windows says so with 10049.
   if (port <= 0 || port > 65535) throw platform::SocketError(10049);
   platform::TcpSocket socket =
       platform::TcpSocket::BeginConnect(address, static_cast<std::uint16_t>(port));
   const std::uint32_t start = platform::TickCount();
-  while (!socket.FinishConnect(connectPollMs_)) {
+  const auto finished = [&socket](int sliceMs) { return socket.FinishConnect(sliceMs); };
+  while (!WaitCancellable(cancelled_, connectPollMs_, finished)) {
     if (platform::TickCount() - start >= static_cast<std::uint32_t>(connectTimeoutMs_)) {
       throw HttpError("Connect timed out.");
     }
   }
   // The head goes out in one piece; nothing is gained by holding it back.
   socket.SetNoDelay();
-  return std::make_unique<SocketConnection>(std::move(socket));
+  return std::make_unique<SocketConnection>(std::move(socket), cancelled_);
 }
 
 }  // namespace lantervo

@@ -1,5 +1,7 @@
 #pragma once
-// Connections over TCP sockets: the host rules of the client and the polled connect.
+// Connections over TCP sockets: the host rules of the client and the polled connect. Every wait
+// (connect and reads) looks at the client's cancel flag at least every kCancelSliceMs.
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -15,14 +17,20 @@ platform::IpAddress AddressOfHost(const std::string& host, platform::Resolver& r
 
 class SocketConnector : public Connector {
  public:
-  SocketConnector(platform::Resolver& resolver, int connectTimeoutMs, int connectPollMs)
-      : resolver_(resolver), connectTimeoutMs_(connectTimeoutMs), connectPollMs_(connectPollMs) {}
+  // `cancelled` may be null: nothing then cuts a wait short.
+  SocketConnector(platform::Resolver& resolver, int connectTimeoutMs, int connectPollMs,
+                  const std::atomic<bool>* cancelled = nullptr)
+      : resolver_(resolver),
+        connectTimeoutMs_(connectTimeoutMs),
+        connectPollMs_(connectPollMs),
+        cancelled_(cancelled) {}
   std::unique_ptr<Connection> Connect(const std::string& host, int port) override;
 
  private:
   platform::Resolver& resolver_;
   int connectTimeoutMs_;
   int connectPollMs_;
+  const std::atomic<bool>* cancelled_;
 };
 
 }  // namespace lantervo

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace lantervo {
 namespace {
 
@@ -104,6 +106,76 @@ TEST_F(CookieStoreTest, StoresEverySetCookieHeaderOfAResponse) {
   headers.AddLine("Cookie: d=4");
   store_.StoreFrom(headers, "h");
   EXPECT_EQ(store_.CookieHeader("h", "/"), "a=1; b=2; c=3");
+}
+
+TEST_F(CookieStoreTest, HeaderKeepsStoreOrderAcrossDomains) {
+  store_.Store("a=1; Domain=.example.com", "www.example.com");
+  store_.Store("b=2", "www.example.com");
+  store_.Store("c=3; Domain=.www.Example.com", "x.www.example.com");
+  store_.Store("d=4", "X.www.example.com");
+  store_.Store("e=5; Domain=.example.com", "x.www.example.com");
+  store_.Store("a=6; Domain=.EXAMPLE.com", "www.example.com");  // replaces a, keeps its place
+  EXPECT_EQ(store_.CookieHeader("x.WWW.example.com", "/"), "a=6; c=3; d=4; e=5");
+  EXPECT_EQ(store_.CookieHeader("www.example.com", "/"), "a=6; b=2; e=5");
+  EXPECT_EQ(store_.CookieHeader("example.com", "/"), "");
+}
+
+TEST_F(CookieStoreTest, IpHostsMatchOnlyThemselvesExactly) {
+  store_.Store("v4=1", "127.0.0.1");
+  store_.Store("v6=2", "[::A]");
+  EXPECT_EQ(store_.CookieHeader("127.0.0.1", "/"), "v4=1");
+  EXPECT_EQ(store_.CookieHeader("[::A]", "/"), "v6=2");
+  EXPECT_EQ(store_.CookieHeader("[::a]", "/"), "");
+  EXPECT_EQ(store_.CookieHeader("27.0.0.1", "/"), "");
+}
+
+// A domain keeps its newest 180 cookies: each new one past that pushes out the oldest stored,
+// and a replaced cookie keeps its age.
+TEST_F(CookieStoreTest, CapPerDomainEvictsTheOldest) {
+  for (int i = 0; i < 200; ++i) store_.Store("c" + std::to_string(i) + "=1", "h");
+  store_.Store("keep=1; Domain=.h", "www.h");
+  ASSERT_EQ(store_.Size(), 181u);
+  EXPECT_EQ(store_.Cookies().front().name, "c20");
+  store_.Store("c20=2", "h");
+  store_.Store("c200=1", "h");
+  std::vector<Cookie> cookies = store_.Cookies();
+  ASSERT_EQ(cookies.size(), 181u);
+  EXPECT_EQ(cookies.front().name, "c21");
+  EXPECT_EQ(cookies.back().name, "c200");
+  EXPECT_EQ(store_.CookieHeader("www.h", "/"), "keep=1");
+}
+
+TEST_F(CookieStoreTest, CapOverallEvictsTheOldest) {
+  for (int d = 0; d < 20; ++d) {
+    for (int i = 0; i < 180; ++i) {
+      store_.Store("c" + std::to_string(i) + "=1", "h" + std::to_string(d) + ".test");
+    }
+  }
+  std::vector<Cookie> cookies = store_.Cookies();
+  ASSERT_EQ(cookies.size(), 3000u);
+  // 600 went: all of h0, h1 and h2, and the first 60 of h3.
+  EXPECT_EQ(cookies.front().domain, "h3.test");
+  EXPECT_EQ(cookies.front().name, "c60");
+  EXPECT_EQ(store_.CookieHeader("h2.test", "/"), "");
+  const std::string last = store_.CookieHeader("h19.test", "/");
+  EXPECT_EQ(std::count(last.begin(), last.end(), ';'), 179);
+  // Room made by expiry is used again without evicting.
+  store_.Store("c60=1; Max-Age=0", "h3.test");
+  store_.RemoveExpired();
+  store_.Store("new=1", "h0.test");
+  EXPECT_EQ(store_.Size(), 3000u);
+  EXPECT_EQ(store_.Cookies().front().name, "c61");
+}
+
+TEST_F(CookieStoreTest, OversizedCookiesAreDroppedAndTheHeaderIsCapped) {
+  store_.Store("n=" + std::string(4095, 'v'), "h");  // name and value: 4,096 bytes
+  store_.Store("m=" + std::string(4096, 'v'), "h");  // 4,097: dropped
+  store_.Store("o=" + std::string(4000, 'v'), "h");
+  store_.Store("p=" + std::string(4000, 'v'), "h");  // would take the header past 8,190
+  store_.Store("q=1", "h");                          // the header stops before p
+  EXPECT_EQ(store_.Size(), 4u);
+  EXPECT_EQ(store_.CookieHeader("h", "/"),
+            "n=" + std::string(4095, 'v') + "; o=" + std::string(4000, 'v'));
 }
 
 TEST(CookieDate, CommonLayouts) {

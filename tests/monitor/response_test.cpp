@@ -64,11 +64,12 @@ TEST(Response, HeadAndBodyInEveryPieceSize) {
 TEST(Response, ChunkedBodyInEveryPieceSize) {
   const std::string bytes =
       "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
-      "5 ignored\r\nhello\r\n1;ext\r\nX\r\nA\r\n, chunked!\r\n0\r\n\r\n";
+      "5 ignored\r\nhello\r\n1;ext=\"a b\"\r\nX\r\nA\t;x\r\n, chunked!\r\n"
+      "0;last\r\nX-Trailer: 1\r\nX-Other: 2\r\n\r\n";
   for (std::size_t piece = 1; piece <= bytes.size(); ++piece) {
     SCOPED_TRACE(piece);
-    // "1;ext" cannot be read as hexadecimal, so it ends the body.
-    EXPECT_EQ(ReadOne(bytes, piece).body, "hello");
+    // Chunk extensions after ";" and anything after a blank or tab are ignored.
+    EXPECT_EQ(ReadOne(bytes, piece).body, "helloX, chunked!");
   }
   EXPECT_EQ(ReadOne("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                     "a\r\n0123456789\r\n3\r\nabc\r\n0\r\n\r\n",
@@ -77,11 +78,84 @@ TEST(Response, ChunkedBodyInEveryPieceSize) {
             "0123456789abc");
 }
 
+// Trailer lines belong to the answer they end: the next answer on the connection starts after
+// the empty line, in every piece size.
+TEST(Response, TrailersAreReadUpToTheEmptyLine) {
+  const std::string bytes =
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+      "3\r\none\r\n0\r\nX-Checksum: abc\r\nX-More: 1\r\n\r\n"
+      "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\ntwo";
+  for (std::size_t piece = 1; piece <= bytes.size(); piece += 2) {
+    SCOPED_TRACE(piece);
+    MemoryConnection connection({bytes, {piece}, false}, nullptr);
+    ResponseReader reader(connection, 1000);
+    std::string first, second;
+    EXPECT_TRUE(ReadBody(reader, ReadResponseHead(reader).headers, first, kLimit));
+    ResponseHead next = ReadResponseHead(reader);
+    EXPECT_EQ(next.statusLine, "HTTP/1.1 200 OK");
+    EXPECT_TRUE(ReadBody(reader, next.headers, second, kLimit));
+    EXPECT_EQ(first, "one");
+    EXPECT_EQ(second, "two");
+  }
+}
+
+// A size line that is not hexadecimal ends the body after one more line, and says that the
+// connection's framing is lost.
+TEST(Response, UnreadableChunkSizeEndsTheBodyAndTheConnection) {
+  for (const char* size : {"zz", ";ext", "", "80000000"}) {
+    const std::string bytes = std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") +
+                              "2\r\nok\r\n" + size + "\r\nnext line\r\nrest";
+    MemoryConnection connection({bytes, {5}, false}, nullptr);
+    ResponseReader reader(connection, 1000);
+    std::string body;
+    EXPECT_FALSE(ReadBody(reader, ReadResponseHead(reader).headers, body, kLimit)) << size;
+    EXPECT_EQ(body, "ok") << size;
+  }
+}
+
 TEST(Response, ChunkedBodyCutShortFails) {
-  for (const char* cut : {"5\r\nhel", "5\r\nhello", "5\r\nhello\r\n", "5\r\nhello\r\n0\r\n", ""}) {
+  for (const char* cut : {"5\r\nhel", "5\r\nhello", "5\r\nhello\r\n", ""}) {
     std::string bytes = std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") + cut;
     EXPECT_EQ(FailureOf([&] { ReadOne(bytes, 4); }), "Connection Closed Gracefully.") << cut;
   }
+  // After the last chunk the body is complete: a close in the trailer ends it.
+  for (const char* cut :
+       {"5\r\nhello\r\n0\r\n", "5\r\nhello\r\n0\r\nX-T: 1\r\n", "5\r\nhello\r\n0\r\nX-T: 1"}) {
+    std::string bytes = std::string("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n") + cut;
+    EXPECT_EQ(ReadOne(bytes, 4).body, "hello") << cut;
+  }
+}
+
+// A head holds at most 1,000 header lines and 1 MiB, a folded value at most one line's length;
+// a chunked body's trailer has the same caps.
+TEST(Response, HeadCaps) {
+  const std::string status = "HTTP/1.1 200 OK\r\n";
+  auto lines = [](std::size_t count, const std::string& line) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += line;
+    return text;
+  };
+  EXPECT_EQ(ReadOne(status + lines(999, "X: 1\r\n") + "Content-Length: 2\r\n\r\nok", 4096).body,
+            "ok");
+  EXPECT_EQ(FailureOf([&] { ReadOne(status + lines(1001, "X: 1\r\n") + "\r\n", 4096); }),
+            "Response header too large.");
+  // 64 lines of 16,000 bytes stay under 1 MiB; 66 do not.
+  const std::string wide = "X: " + std::string(15995, 'w') + "\r\n";
+  EXPECT_EQ(ReadOne(status + lines(64, wide) + "\r\n", 65536).head.headers.Fields().size(), 64u);
+  EXPECT_EQ(FailureOf([&] { ReadOne(status + lines(66, wide) + "\r\n", 65536); }),
+            "Response header too large.");
+
+  // 64 characters and 255 continuations that add 64 each fold to 16,384; one more fails.
+  const std::string folded =
+      "X: " + std::string(64, 'a') + "\r\n" + lines(255, " " + std::string(63, 'b') + "\r\n");
+  EXPECT_EQ(ReadOne(status + folded + "\r\n", 4096).head.headers.Value("X").size(), 16384u);
+  EXPECT_EQ(FailureOf([&] { ReadOne(status + folded + "\tb\r\n\r\n", 4096); }),
+            "Max line length exceeded.");
+
+  const std::string chunked = status + "Transfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n";
+  EXPECT_EQ(ReadOne(chunked + lines(1000, "T: 1\r\n") + "\r\n", 4096).body, "ok");
+  EXPECT_EQ(FailureOf([&] { ReadOne(chunked + lines(1001, "T: 1\r\n") + "\r\n", 4096); }),
+            "Response header too large.");
 }
 
 TEST(Response, ContentLengthRules) {

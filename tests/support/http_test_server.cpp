@@ -1,8 +1,12 @@
 #include "tests/support/http_test_server.h"
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/clock.h"
 
 namespace lantervo::test {
 
@@ -48,9 +52,59 @@ void HttpTestServer::AnswerAlways(std::string bytes, Then then) {
   always_ = Reply{std::make_shared<const std::string>(std::move(bytes)), then};
 }
 
+void HttpTestServer::AnswerStream(Pieces pieces, int pauseMs, Then then) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  replies_.push_back(Reply{nullptr, then, std::move(pieces), pauseMs});
+}
+
+void HttpTestServer::AnswerStreamAlways(Pieces pieces, int pauseMs, Then then) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  always_ = Reply{nullptr, then, std::move(pieces), pauseMs};
+}
+
+HttpTestServer::Pieces HttpTestServer::Endless(std::string head, std::string repeat,
+                                               std::size_t step) {
+  return [head = std::move(head), repeat = std::move(repeat), step](std::size_t i) {
+    if (i == 0 && !head.empty()) return head;
+    const std::size_t n = head.empty() ? i : i - 1;
+    std::string piece;
+    for (std::size_t at = n * step; piece.size() < step; ++at) {
+      piece += repeat[at % repeat.size()];
+    }
+    return piece;
+  };
+}
+
+HttpTestServer::Pieces HttpTestServer::InSteps(std::string bytes, std::size_t step) {
+  return [bytes = std::move(bytes), step](std::size_t i) {
+    return i * step < bytes.size() ? bytes.substr(i * step, step) : std::string();
+  };
+}
+
+bool HttpTestServer::WaitForRequests(std::size_t count, int timeoutMs) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return requested_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return requestCount_ >= count; });
+}
+
+bool HttpTestServer::Stopping() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return stop_;
+}
+
 void HttpTestServer::WaitIdle() {
   std::unique_lock<std::mutex> lock(mutex_);
   idle_.wait(lock, [this] { return !busy_; });
+}
+
+void HttpTestServer::KeepRequests(bool keep) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  keepRequests_ = keep;
+}
+
+std::size_t HttpTestServer::RequestCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return requestCount_;
 }
 
 std::vector<std::string> HttpTestServer::Requests() const {
@@ -139,11 +193,18 @@ void HttpTestServer::Serve(platform::TcpSocket& connection) {
   while (ReadRequest(connection, buffer, request)) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      requests_.push_back(request);
+      if (keepRequests_) requests_.push_back(request);
+      ++requestCount_;
+      requested_.notify_all();
     }
     std::optional<Reply> reply = NextReply();
     if (!reply) return;
-    connection.SendAll(*reply->bytes);
+    if (reply->pieces) {
+      Stream(connection, *reply);
+      if (Stopping()) return;
+    } else {
+      connection.SendAll(*reply->bytes);
+    }
     switch (reply->then) {
       case Then::KeepOpen:
         ReplyDone();
@@ -161,6 +222,23 @@ void HttpTestServer::Serve(platform::TcpSocket& connection) {
         return;
       }
     }
+  }
+}
+
+void HttpTestServer::Stream(platform::TcpSocket& connection, const Reply& reply) {
+  for (std::size_t i = 0;; ++i) {
+    if (i > 0) {
+      // Paused in ticks, so that a server being destroyed does not wait out a long pause.
+      for (int left = reply.pauseMs; left > 0; left -= kTickMs) {
+        if (Stopping()) return;
+        platform::SleepMs(static_cast<std::uint32_t>(std::min(left, kTickMs)));
+      }
+    }
+    if (Stopping()) return;
+    std::string piece = reply.pieces(i);
+    if (piece.empty()) return;
+    // A client that has gone away makes this fail, which ends the answer and the connection.
+    connection.SendAll(piece);
   }
 }
 
