@@ -16,10 +16,14 @@ namespace {
 
 constexpr std::uint32_t kPauseMs = 200;
 
+// Ends a run that was told to stop; the outer handler takes it like any other end.
+struct RunStopped {};
+
 class Run {
  public:
-  Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock, int& errorCount)
-      : settings_(settings), host_(host), get_(get), clock_(clock), errorCount_(errorCount) {}
+  Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock, int& errorCount,
+      const std::atomic<bool>* stop)
+      : settings_(settings), host_(host), get_(get), clock_(clock), errorCount_(errorCount), stop_(stop) {}
 
   void Execute() {
     try {
@@ -48,6 +52,7 @@ class Run {
       } catch (...) {
         // A failed verification only means "offline"; the error itself is not shown.
       }
+      StopPoint();
     }
     if (!settings_.VerifyEnabled || !body.empty())
       Online();
@@ -64,6 +69,7 @@ class Run {
         host_.MoveNext();
         continue;
       }
+      StopPoint();
       std::string errorText;
       host_.BeginEdit();
       host_.SetText("Status", "CHECK");
@@ -101,6 +107,8 @@ class Run {
     } catch (...) {
       errorText.clear();
     }
+    // A probe cut short by Quit says nothing about the server.
+    StopPoint();
     clock_.Sleep(kPauseMs);
     host_.BeginEdit();
     bool fine = true;
@@ -151,6 +159,10 @@ class Run {
 
   void Failed() { ++errorCount_; }
 
+  void StopPoint() const {
+    if (stop_ && stop_->load()) throw RunStopped{};
+  }
+
   void Offline() {
     host_.AddLog(TranslateText("Stopped! Probably offline."), "error");
     host_.SetRunState(rsOffline);
@@ -174,6 +186,7 @@ class Run {
   const ProbeGet& get_;
   const RunClock& clock_;
   int& errorCount_;
+  const std::atomic<bool>* stop_;
   std::uint32_t startTick_ = 0;
   std::uint32_t endTick_ = 0;
 };
@@ -181,8 +194,8 @@ class Run {
 }  // namespace
 
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             int& errorCount) {
-  Run(settings, host, get, clock, errorCount).Execute();
+             int& errorCount, const std::atomic<bool>* stop) {
+  Run(settings, host, get, clock, errorCount, stop).Execute();
 }
 
 }  // namespace lantervo

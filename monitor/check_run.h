@@ -2,6 +2,7 @@
 // One check run over the server table. The run reaches the table, the log and the windows only
 // through RunHost, whose operations the user-interface thread carries out; it can therefore be
 // driven by a fake host, a fake probe and a fake clock.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -49,8 +50,10 @@ struct RunClock {
 };
 
 // Runs one check. `errorCount` is the process-wide ErrorCount that SetRunState reads.
-// Never lets an error escape; EndRunUi always runs last.
+// Never lets an error escape; EndRunUi always runs last. Once `stop` is set (Quit), the run
+// probes no further server and writes nothing for the one in hand: it ends at once, keeping
+// what it wrote before.
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             int& errorCount);
+             int& errorCount, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace lantervo

@@ -113,13 +113,18 @@ void TLTVCheck::Start() {
   thread_.Start();
 }
 
+void TLTVCheck::Stop() {
+  stop_ = true;
+  form_.IdHTTP->Cancel();
+}
+
 void TLTVCheck::Execute() {
   // The run's own copy: a settings change saved meanwhile applies to the next run.
   const AppConfig config = form_.Context().config.Snapshot();
   const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel};
   HttpClient& client = *form_.IdHTTP;
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
-  lantervo::Execute(settings, host_, get, form_.Context().clock, form_.ErrorCount);
+  lantervo::Execute(settings, host_, get, form_.Context().clock, form_.ErrorCount, &stop_);
 }
 
 void TMainForm::timerCheckTimer(Component& sender) {
@@ -138,7 +143,12 @@ void TMainForm::StartCheck() {
 void TMainForm::StopChecks() {
   IsClosing = true;
   timerCheck->SetEnabled(false);
-  if (check_) check_->WaitFor();
+  // The run is told to stop before it is waited for, so no server can hold Quit; the wait
+  // still carries out the hand-offs the run makes on its way out.
+  if (check_) {
+    check_->Stop();
+    check_->WaitFor();
+  }
 }
 
 }  // namespace lantervo

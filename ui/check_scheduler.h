@@ -1,6 +1,7 @@
 #pragma once
 // Scheduling of check runs: the worker that runs one, and the RunHost that carries each of the
 // run's steps over to the user-interface thread.
+#include <atomic>
 #include <memory>
 
 #include "monitor/check_run.h"
@@ -47,6 +48,8 @@ class TLTVCheck {
   TLTVCheck& operator=(const TLTVCheck&) = delete;
 
   void Start();
+  // Any thread: the run probes nothing more, and the probe in flight gives up at once.
+  void Stop();
   bool Finished() const { return thread_.Finished(); }
   // On the user-interface thread: waits for the run to end, carrying out its hand-offs.
   void WaitFor() { thread_.WaitFor(); }
@@ -55,6 +58,7 @@ class TLTVCheck {
   void Execute();
   TMainForm& form_;
   MainFormRunHost host_;
+  std::atomic<bool> stop_{false};
   WorkerThread thread_;
 };
 

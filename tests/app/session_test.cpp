@@ -4,6 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 #include "tests/app/program_fixture.h"
 #include "tests/support/http_test_server.h"
 #include "ui/check_scheduler.h"
@@ -148,19 +153,48 @@ TEST_F(SessionTest, TheEndOfTheSessionQuitsAndKeepsTheSessionsChanges) {
   EXPECT_EQ(SavedRows().at(0).result, "kept until exit");
 }
 
-TEST_F(SessionTest, QuitDuringARunEndsAfterTheRunAndSavesItsResults) {
+TEST_F(SessionTest, QuitDuringARunStopsItAtTheServerInHandAndSavesWhatItWrote) {
   HttpTestServer server;
-  server.AnswerAlways(HttpTestServer::Ok("fine"));
+  server.Answer(HttpTestServer::Ok("fine"));
+  // Bravo's server drips its body a byte at a time without end: only Quit can end that probe
+  // before the call's deadline.
+  server.AnswerStream(
+      HttpTestServer::Endless("HTTP/1.1 200 OK\r\nContent-Length: 99999999\r\n\r\n", "x", 1), 100);
   AddThroughDialog("Alpha", server.Url("/a"));
   AddThroughDialog("Bravo", server.Url("/b"));
+  AddThroughDialog("Charlie", server.Url("/c"));
   desktop->Advance(main().timerCheck->Interval());
   ASSERT_NE(main().CurrentCheck(), nullptr);
-  Quit();  // waits for the run, carrying out its hand-offs
+  // Let the run reach Bravo's probe, carrying out its hand-offs meanwhile.
+  for (int i = 0; i < 60000 && server.Requests().size() < 2; ++i) {
+    desktop->SharedHandOffs()->Drain();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(server.Requests().size(), 2u);
+
+  // A watchdog far beyond any cancel, far below the call's own deadline.
+  std::mutex mutex;
+  std::condition_variable quitEnded;
+  bool ended = false, held = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    held = !quitEnded.wait_for(lock, std::chrono::seconds(30), [&] { return ended; });
+  });
+  Quit();  // stops the run and waits for it, carrying out its hand-offs
+  {
+    std::lock_guard lock(mutex);
+    ended = true;
+  }
+  quitEnded.notify_all();
+  watchdog.join();
+  EXPECT_FALSE(held) << "Quit waited for a probe that had no end";
+
   EXPECT_TRUE(main().CurrentCheck()->Finished());
   EXPECT_FALSE(main().timerCheck->Enabled());
   std::vector<std::string> statuses;
   for (const Row& row : SavedRows()) statuses.push_back(row.status);
-  EXPECT_THAT(statuses, ElementsAre("OK", "OK"));
+  // Alpha's result is kept, Bravo's cut-short probe says nothing, Charlie is never probed.
+  EXPECT_THAT(statuses, ElementsAre("OK", "CHECK", ""));
   EXPECT_EQ(server.Requests().size(), 2u);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <optional>
@@ -118,9 +119,15 @@ class CheckRunTest : public ::testing::Test {
       gets.push_back(url);
       auto it = answers.find(url);
       if (it == answers.end()) throw HttpError("Socket Error # 10061\r\nConnection refused.");
+      // Quit arrives while this server's probe is under way; the probe then fails as a
+      // cancelled socket wait does.
+      if (url == stopDuring) {
+        stop = true;
+        throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
+      }
       if (it->second.rfind("!", 0) == 0) throw HttpError(it->second.substr(1));
       return it->second;
-    }, clock, errorCount);
+    }, clock, errorCount, &stop);
   }
 
   std::string Field(const std::string& name, const std::string& field) {
@@ -137,6 +144,8 @@ class CheckRunTest : public ::testing::Test {
   std::vector<std::uint32_t> sleeps;
   Calls gets;
   int errorCount = -7;
+  std::atomic<bool> stop{false};
+  std::string stopDuring;  // the URL whose probe Quit interrupts
 };
 
 TEST_F(CheckRunTest, AllFineRunWritesEachRowTwiceInOrder) {
@@ -308,6 +317,46 @@ TEST_F(CheckRunTest, ReadingTheUrlFailsLikeALoadError) {
   host.failOn = "GetText(Url)";
   Run();
   EXPECT_EQ(Field("A", "Result"), "Unable to load: host failed at GetText(Url)");
+}
+
+}  // namespace
+}  // namespace lantervo
+
+namespace lantervo {
+namespace {
+
+TEST_F(CheckRunTest, QuitDuringAProbeEndsTheRunThereKeepingWhatItWrote) {
+  Add({"Alpha", true, "http://a/"});
+  Add({"Bravo", true, "http://b/"});
+  Add({"Charlie", true, "http://c/"});
+  answers = {{"http://a/", "fine"}, {"http://b/", "fine"}, {"http://c/", "fine"}};
+  stopDuring = "http://b/";
+  Run();
+  // Charlie is never probed, Bravo's cut-short probe is not taken for a failure.
+  EXPECT_EQ(gets, (Calls{"http://a/", "http://b/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "OK");
+  EXPECT_EQ(Field("Bravo", "Status"), "CHECK");
+  EXPECT_EQ(Field("Charlie", "Status"), "");
+  EXPECT_EQ(Field("Charlie", "Result"), "Waiting...");
+  EXPECT_TRUE(host.Matching("AddLog(Unable to load").empty());
+  EXPECT_TRUE(host.Matching("ShowBalloon").empty());
+  EXPECT_TRUE(host.Matching("SetRunState").empty());
+  EXPECT_EQ(errorCount, 0);
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
+}
+
+TEST_F(CheckRunTest, ARunToldToStopBeforeItsFirstProbeProbesNothing) {
+  Add({"Alpha", true, "http://a/"});
+  answers = {{"http://a/", "fine"}, {"http://verify/", "up"}};
+  settings = RunSettings{true, "http://verify/", 3};
+  stopDuring = "http://verify/";
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://verify/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "");
+  // Neither offline nor online is declared for a run that was cut short.
+  EXPECT_TRUE(host.Matching("AddLog(Stopped!").empty());
+  EXPECT_TRUE(host.Matching("SetRunState").empty());
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
 }
 
 }  // namespace
