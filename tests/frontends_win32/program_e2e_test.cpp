@@ -164,12 +164,15 @@ UINT QuitCommand() {
   return quit ? win32::MenuCommandId(*form.mainMenu, *quit) : 0;
 }
 
+// Both hives: a user who may not write the machine's keeps the configuration in their own.
 void ForgetConfiguration() {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kConfigKeyPath).c_str());
-  HKEY run;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-    RegDeleteValueW(run, L"Lantervo");
-    RegCloseKey(run);
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteTreeW(root, Widen(kConfigKeyPath).c_str());
+    HKEY run;
+    if (RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      RegDeleteValueW(run, L"Lantervo");
+      RegCloseKey(run);
+    }
   }
 }
 
