@@ -1,6 +1,8 @@
 #pragma once
-// The ten configuration values under HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo, the
-// record they are loaded into, and the default set written on first start.
+// The ten configuration values under HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo (on
+// Windows the same key under HKEY_CURRENT_USER for a user who may not write the machine's; the
+// registry given decides), the record they are loaded into, and the default set written on first
+// start.
 #include <cstdint>
 #include <mutex>
 #include <string>

@@ -1,9 +1,11 @@
 #pragma once
 // The program's entry among the programs the session starts at log-on. Windows: the value
-// "Lantervo" under HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Run holding
-// the quoted executable path. Elsewhere: the freedesktop autostart entry
-// <config folder>/autostart/lantervo.desktop whose Exec line holds the quoted path.
+// "Lantervo" under Software\Microsoft\Windows\CurrentVersion\Run holding the quoted executable
+// path, in HKEY_LOCAL_MACHINE where it can be written and in HKEY_CURRENT_USER otherwise (the
+// registry's two hives, when it names them; else the registry itself). Elsewhere: the freedesktop
+// autostart entry <config folder>/autostart/lantervo.desktop whose Exec line holds the quoted path.
 #include <string>
+#include <vector>
 
 namespace lantervo::platform {
 
@@ -22,13 +24,18 @@ struct AutostartPlace {
 // The place of this session: the given registry and UserConfigFolder().
 AutostartPlace SystemAutostartPlace(Registry& registry);
 
-// The entry's command as stored; "" when there is none or it cannot be read.
+// Every entry's command as stored, the machine's before the user's; none that cannot be read.
+std::vector<std::string> ReadAutostartCommands(const AutostartPlace& place);
+// The first of them; "" when there is none.
 std::string ReadAutostartCommand(const AutostartPlace& place);
-// Makes the entry start `executablePath` (written double-quoted). False when the place cannot
-// be opened or written.
+// Makes the entry start `executablePath` (written double-quoted): in the machine hive where that
+// succeeds, else in the user's. False when no place can be opened or written.
 bool WriteAutostart(const AutostartPlace& place, const std::string& executablePath);
-// Removes the entry; an absent entry is no error. False when the place cannot be opened.
+// Removes the entry from every place that holds it; an absent entry is no error. False when an
+// entry is left: a place holds one and cannot be written, or cannot even be read.
 bool RemoveAutostart(const AutostartPlace& place);
+// Whether any entry starts exactly this executable (AutostartStartsExecutable).
+bool AutostartStartsExecutable(const AutostartPlace& place, const std::string& executablePath);
 
 // Whether a stored command starts exactly this executable: every double quote is removed and
 // the rest must equal the path, letter case included (so arguments make it another command).

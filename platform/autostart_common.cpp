@@ -8,6 +8,17 @@ AutostartPlace SystemAutostartPlace(Registry& registry) {
   return AutostartPlace{&registry, UserConfigFolder()};
 }
 
+std::string ReadAutostartCommand(const AutostartPlace& place) {
+  const std::vector<std::string> commands = ReadAutostartCommands(place);
+  return commands.empty() ? std::string() : commands.front();
+}
+
+bool AutostartStartsExecutable(const AutostartPlace& place, const std::string& executablePath) {
+  for (const std::string& command : ReadAutostartCommands(place))
+    if (AutostartStartsExecutable(command, executablePath)) return true;
+  return false;
+}
+
 bool AutostartStartsExecutable(const std::string& command, const std::string& executablePath) {
   std::string unquoted;
   unquoted.reserve(command.size());

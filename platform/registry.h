@@ -1,7 +1,8 @@
 #pragma once
-// Keys under HKEY_LOCAL_MACHINE: opened with create semantics and an access mask, values queried
-// with their type, set and deleted. Windows uses its registry; Linux a typed store kept as a
-// registry export file (see reg_file.h) that a person can read and edit.
+// Registry keys: opened with create semantics and an access mask, values queried with their type,
+// set and deleted. Windows uses its registry, HKEY_LOCAL_MACHINE where it can be written and the
+// same keys under HKEY_CURRENT_USER where it cannot (see machine_or_user_registry.h); Linux a typed
+// store kept as a registry export file (see reg_file.h) that a person can read and edit.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,12 +44,19 @@ class RegistryKey {
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Opens HKEY_LOCAL_MACHINE\<path> (components separated by backslashes), creating the key when
-  // it is missing. Null when the key can be neither opened nor created with that access.
+  // Opens <path> under the store's root key (HKEY_LOCAL_MACHINE, or HKEY_CURRENT_USER for the
+  // user's hive; components separated by backslashes), creating the key when it is missing. Null
+  // when the key can be neither opened nor created with that access.
   virtual std::unique_ptr<RegistryKey> Open(const std::string& path, RegistryAccess access) = 0;
+
+  // A registry that lays a user's own values over machine-wide ones names the two stores behind
+  // it, for entries that look at both (the autostart entry); a single store names none.
+  virtual Registry* MachineHive() { return nullptr; }
+  virtual Registry* UserHive() { return nullptr; }
 };
 
-// The registry of this system: Windows' own, or on Linux the store at DefaultRegistryStorePath().
+// The registry of this system: on Windows HKEY_LOCAL_MACHINE with HKEY_CURRENT_USER behind it
+// (a MachineOrUserRegistry), on Linux the per-user store at DefaultRegistryStorePath().
 std::unique_ptr<Registry> OpenSystemRegistry();
 // A store kept in the given .reg file. A file that cannot be parsed reads as an empty store; it
 // is copied beside itself as "<file>.bad" before the first change replaces it.

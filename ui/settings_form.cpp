@@ -190,8 +190,8 @@ void TformSettings::LoadSettings() {
         comboLanguage->Items()->IndexOf(ReadConfigText(key.get(), "Language")));
     checkboxUpdate->SetChecked(ReadConfigBool(key.get(), "CheckUpdate"));
   }
-  checkboxAfterStart->SetChecked(platform::AutostartStartsExecutable(
-      platform::ReadAutostartCommand(AutostartPlace()), executablePath_));
+  checkboxAfterStart->SetChecked(
+      platform::AutostartStartsExecutable(AutostartPlace(), executablePath_));
 }
 
 void TformSettings::checkboxVerifyEnabledClick(Component&) {

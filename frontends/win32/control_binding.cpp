@@ -55,9 +55,9 @@ HWND ControlBinding::MakeWindow(const wchar_t* className, DWORD style, DWORD exS
                                 int id, const std::wstring& text) {
   return CreateWindowExW(
       exStyle, className, text.c_str(), WS_CHILD | style | (control_.Visible() ? WS_VISIBLE : 0),
-      static_cast<int>(control_.Left()), static_cast<int>(control_.Top()),
-      static_cast<int>(control_.Width()), static_cast<int>(control_.Height()), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), form_.Desktop().Instance(), this);
+      form_.Scale(control_.Left()), form_.Scale(control_.Top()), form_.Scale(control_.Width()),
+      form_.Scale(control_.Height()), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+      form_.Desktop().Instance(), this);
 }
 
 void ControlBinding::HookKeys() {
@@ -115,12 +115,13 @@ HBRUSH ControlBinding::ControlColors(HDC dc) {
 void ControlBinding::Update(const std::string& property) {
   const bool all = property.empty();
   if (all || property == "Left" || property == "Top" || property == "Width" || property == "Height")
-    MoveWindow(hwnd_, static_cast<int>(control_.Left()), static_cast<int>(control_.Top()),
-               static_cast<int>(control_.Width()), static_cast<int>(control_.Height()), TRUE);
+    MoveWindow(hwnd_, form_.Scale(control_.Left()), form_.Scale(control_.Top()),
+               form_.Scale(control_.Width()), form_.Scale(control_.Height()), TRUE);
   if (all || property == "Visible") ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
   if (all || property == "Enabled") EnableWindow(hwnd_, control_.Enabled());
   if (all || property == "Font" || property == "ParentFont")
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*control_.Font())), TRUE);
+    SendMessageW(hwnd_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(*control_.Font(), form_.Dpi())), TRUE);
   if (all || property == "Hint" || property == "ShowHint")
     form_.SetTooltip(hwnd_, control_.ShowHint() ? control_.Hint() : std::string());
   if (all || property == "TabStop" || property == "TabOrder") {
@@ -131,6 +132,11 @@ void ControlBinding::Update(const std::string& property) {
     }
   }
   if (property == "Color") InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ControlBinding::DpiChanged() {
+  Update("Left");
+  Update("Font");
 }
 
 namespace {
@@ -161,7 +167,7 @@ class LabelBinding : public ControlBinding {
   void FitText() {
     if (!label_.AutoSize()) return;
     HDC dc = GetDC(hwnd_);
-    HGDIOBJ old = SelectObject(dc, FontFor(*label_.Font()));
+    HGDIOBJ old = SelectObject(dc, FontFor(*label_.Font(), form_.Dpi()));
     RECT r{0, 0, 0, 0};
     const std::wstring text = platform::Widen(label_.Caption().empty() ? " " : label_.Caption());
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
@@ -280,8 +286,8 @@ class ComboBinding : public ControlBinding {
       // The native height includes the opened list: DropDownCount rows of it.
       const auto row = SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0);
       const auto field = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-      SetWindowPos(hwnd_, nullptr, 0, 0, static_cast<int>(combo_.Width()),
-                   static_cast<int>(field + 8 + row * combo_.DropDownCount()),
+      SetWindowPos(hwnd_, nullptr, 0, 0, form_.Scale(combo_.Width()),
+                   static_cast<int>(field + form_.Scale(8) + row * combo_.DropDownCount()),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
@@ -403,7 +409,7 @@ class ImageBinding : public ControlBinding {
     RECT r;
     GetClientRect(hwnd_, &r);
     if (const Artwork* art = FindArtwork(name)) {
-      if (!image_.Stretch()) r = {0, 0, art->width, art->height};
+      if (!image_.Stretch()) r = {0, 0, form_.Scale(art->width), form_.Scale(art->height)};
       DrawArtwork(dc, name, r);
     }
     EndPaint(hwnd_, &ps);
@@ -471,9 +477,11 @@ class FlatButtonBinding : public ControlBinding {
           DrawEdge(dc, &r, pressed_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
         const std::string name = PictureResource(*button_.Glyph());
         if (const Artwork* art = FindArtwork(name)) {
-          const int left = (r.right - art->width) / 2 + (pressed_ ? 1 : 0);
-          const int top = (r.bottom - art->height) / 2 + (pressed_ ? 1 : 0);
-          RECT glyph{left, top, left + art->width, top + art->height};
+          const int width = form_.Scale(art->width);
+          const int height = form_.Scale(art->height);
+          const int left = (r.right - width) / 2 + (pressed_ ? 1 : 0);
+          const int top = (r.bottom - height) / 2 + (pressed_ ? 1 : 0);
+          RECT glyph{left, top, left + width, top + height};
           DrawArtwork(dc, name, glyph);
         }
         EndPaint(hwnd_, &ps);

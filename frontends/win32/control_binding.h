@@ -37,6 +37,8 @@ class ControlBinding {
   virtual bool Notify(NMHDR& header, LRESULT& result) { return false; }
   // Colours of a static-like control (WM_CTLCOLORSTATIC, WM_CTLCOLORBTN).
   virtual HBRUSH ControlColors(HDC dc);
+  // The form's window moved to another DPI: place, size and font again.
+  virtual void DpiChanged();
 
   // The window class behind this front end's own controls (panel, image, flat button).
   static void RegisterClasses(HINSTANCE instance);

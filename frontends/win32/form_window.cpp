@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "frontends/win32/control_binding.h"
+#include "frontends/win32/dpi.h"
 #include "frontends/win32/menu_binding.h"
 #include "frontends/win32/native_art.h"
 #include "frontends/win32/win32_desktop.h"
@@ -55,9 +56,10 @@ Frame FrameOf(const TForm& form, bool mainWindow) {
   return {style, exStyle};
 }
 
-RECT OuterRect(const TForm& form, HWND hwnd, const Frame& frame) {
-  RECT r{0, 0, static_cast<LONG>(form.ClientWidth()), static_cast<LONG>(form.ClientHeight())};
-  AdjustWindowRectEx(&r, frame.style, hwnd && GetMenu(hwnd) ? TRUE : FALSE, frame.exStyle);
+// The client size is laid out at 96 DPI; the position is a place on the screen and stays as set.
+RECT OuterRect(const TForm& form, HWND hwnd, const Frame& frame, UINT dpi) {
+  RECT r{0, 0, ScaleToDpi(form.ClientWidth(), dpi), ScaleToDpi(form.ClientHeight(), dpi)};
+  AdjustWindowRectForDpi(r, frame.style, hwnd && GetMenu(hwnd), frame.exStyle, dpi);
   LONG left = static_cast<LONG>(form.Left());
   LONG top = static_cast<LONG>(form.Top());
   if (form.GetPosition() != poDesigned) {
@@ -116,11 +118,14 @@ HWND FormWindow::Realize() {
   HWND owner = nullptr;
   if (!mainWindow && desktop_.MainForm()) owner = desktop_.WindowOf(*desktop_.MainForm());
   const Frame frame = FrameOf(form_, mainWindow);
-  const RECT r = OuterRect(form_, nullptr, frame);
+  dpi_ = WindowDpi(nullptr);
+  const RECT r = OuterRect(form_, nullptr, frame, dpi_);
   CreateWindowExW(frame.exStyle, className.c_str(), platform::Widen(form_.Caption()).c_str(),
                   frame.style, r.left, r.top, r.right - r.left, r.bottom - r.top, owner, nullptr,
                   desktop_.Instance(), this);
   if (!hwnd_) return nullptr;
+  // The monitor the window came up on decides; ApplyFrame below sizes it for that.
+  dpi_ = WindowDpi(hwnd_);
   tooltip_ =
       CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -141,9 +146,22 @@ void FormWindow::ApplyFrame() {
   const DWORD visible = GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE;
   SetWindowLongW(hwnd_, GWL_STYLE, static_cast<LONG>(frame.style | visible));
   SetWindowLongW(hwnd_, GWL_EXSTYLE, static_cast<LONG>(frame.exStyle));
-  const RECT r = OuterRect(form_, hwnd_, frame);
+  const RECT r = OuterRect(form_, hwnd_, frame, dpi_);
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+int FormWindow::Scale(std::int64_t value) const {
+  return ScaleToDpi(value, dpi_);
+}
+
+// Moved to a monitor of another DPI (or the user changed its scale): the window takes the
+// rectangle Windows suggests, and its controls their scaled places and fonts.
+void FormWindow::DpiChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi != 0 ? dpi : kDesignDpi;
+  for (auto& control : controls_) control->DpiChanged();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::ShowNative(bool visible) {
@@ -350,6 +368,9 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       // Log-off and shut-down end the program like Quit, so the list file gets written.
       if (wParam && &form_ == desktop_.MainForm()) form_.EndSession();
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_HOTKEY:
       desktop_.Dispatch([this, wParam] { form_.HotKey(static_cast<int>(wParam)); });

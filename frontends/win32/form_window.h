@@ -3,6 +3,7 @@
 // change notifications, and feeding the user's input back into the form's events.
 #include <windows.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -43,6 +44,9 @@ class FormWindow {
   void SyncControls();
   // The tooltip of a control window: text, or none when empty.
   void SetTooltip(HWND control, const std::string& text);
+  // The DPI the window is drawn at, and a length of its 96-DPI layout at that DPI.
+  UINT Dpi() const { return dpi_; }
+  int Scale(std::int64_t value) const;
 
   static const wchar_t* DefaultClassName() { return L"LantervoForm"; }
   static void RegisterClass(HINSTANCE instance, const std::wstring& className);
@@ -56,6 +60,7 @@ class FormWindow {
   void BuildAccelerators();
   void ApplyFrame();
   void ShowNative(bool visible);
+  void DpiChanged(UINT dpi, const RECT& suggested);
 
   Win32Desktop& desktop_;
   TForm& form_;
@@ -68,6 +73,7 @@ class FormWindow {
   std::vector<std::unique_ptr<ControlBinding>> controls_;
   std::unique_ptr<MenuBinding> menus_;
   int nextControlId_ = 1000;
+  UINT dpi_ = 96;
 };
 
 }  // namespace lantervo::win32

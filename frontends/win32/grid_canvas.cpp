@@ -12,7 +12,7 @@ RECT ToRect(const Rect& r) {
 }
 }  // namespace
 
-HdcGridCanvas::HdcGridCanvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+HdcGridCanvas::HdcGridCanvas(HDC dc, UINT dpi) : dc_(dc), saved_(SaveDC(dc)), dpi_(dpi) {}
 
 HdcGridCanvas::~HdcGridCanvas() {
   RestoreDC(dc_, saved_);
@@ -26,7 +26,7 @@ void HdcGridCanvas::FillRect(const Rect& rect) {
 void HdcGridCanvas::DrawString(const Rect& rect, const std::string& text, std::int64_t alignment) {
   // The text sits two pixels in from the cell's edge, as the grid draws it.
   RECT r{rect.left + 2, rect.top, rect.right - 2, rect.bottom};
-  SelectObject(dc_, FontFor(font_));
+  SelectObject(dc_, FontFor(font_, dpi_));
   SetTextColor(dc_, ToColorRef(font_.FontColor()));
   SetBkMode(dc_, TRANSPARENT);
   UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;

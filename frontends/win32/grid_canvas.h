@@ -8,7 +8,8 @@ namespace lantervo::win32 {
 
 class HdcGridCanvas : public GridCanvas {
  public:
-  explicit HdcGridCanvas(HDC dc);
+  // `dpi`: the grid window's, which the canvas font is scaled to.
+  HdcGridCanvas(HDC dc, UINT dpi);
   ~HdcGridCanvas() override;
 
   Color BrushColor() const override { return brush_; }
@@ -21,6 +22,7 @@ class HdcGridCanvas : public GridCanvas {
  private:
   HDC dc_;
   int saved_;
+  UINT dpi_;
   Color brush_ = colors::kWindow;
   TFont font_;
 };

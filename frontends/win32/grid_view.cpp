@@ -32,10 +32,7 @@ class GridBinding : public ControlBinding {
     if (grid_.Options() & dgRowSelect) extended |= LVS_EX_FULLROWSELECT;
     if (grid_.Options() & (dgColLines | dgRowLines)) extended |= LVS_EX_GRIDLINES;
     ListView_SetExtendedListViewStyle(hwnd_, extended);
-    // The row height follows the grid's, through a small image list of that height.
-    rowImages_ =
-        ImageList_Create(1, static_cast<int>(grid_.DefaultRowHeight()) - 1, ILC_COLOR32, 1, 0);
-    ListView_SetImageList(hwnd_, rowImages_, LVSIL_SMALL);
+    SetRowHeight();
     header_ = ListView_GetHeader(hwnd_);
     if (header_) {
       // Columns cannot be resized or moved by the user.
@@ -53,6 +50,11 @@ class GridBinding : public ControlBinding {
     if (property.empty() || property == "Rows" || property == "DataSet") SyncRows();
     if (property == "Repaint" || property == "Enabled" || property == "Options")
       InvalidateRect(hwnd_, nullptr, FALSE);
+  }
+
+  void DpiChanged() override {
+    SetRowHeight();
+    ControlBinding::DpiChanged();
   }
 
   // The header reports to the list view, which does not pass every notification on.
@@ -120,7 +122,7 @@ class GridBinding : public ControlBinding {
       LVCOLUMNW column{};
       column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
       column.fmt = LVCFMT_LEFT;
-      column.cx = static_cast<int>(columns[i].Width());
+      column.cx = form_.Scale(columns[i].Width());
       column.pszText = title.data();
       column.iSubItem = i;
       ListView_InsertColumn(hwnd_, i, &column);
@@ -141,7 +143,7 @@ class GridBinding : public ControlBinding {
     const std::wstring text = platform::Widen(title.DisplayCaption());
     RECT r = draw.rcItem;
     r.left += 6;
-    HGDIOBJ old = SelectObject(draw.hDC, FontFor(*title.Font()));
+    HGDIOBJ old = SelectObject(draw.hDC, FontFor(*title.Font(), form_.Dpi()));
     SetTextColor(draw.hDC, ToColorRef(title.Font()->FontColor()));
     SetBkMode(draw.hDC, TRANSPARENT);
     DrawTextW(draw.hDC, text.c_str(), static_cast<int>(text.size()), &r,
@@ -170,7 +172,7 @@ class GridBinding : public ControlBinding {
     if (!Alive() || row >= grid_.RowCount()) return CDRF_SKIPDEFAULT;
     GridDrawState state = 0;
     if (row == grid_.CurrentRow() && GetFocus() == hwnd_) state |= gdSelected | gdFocused;
-    HdcGridCanvas canvas(draw.nmcd.hdc);
+    HdcGridCanvas canvas(draw.nmcd.hdc, form_.Dpi());
     const bool lines = grid_.Options() & (dgColLines | dgRowLines);
     TDBGridColumns& columns = *grid_.Columns();
     for (int column = 0; column < columns.Count(); ++column) {
@@ -207,7 +209,7 @@ class GridBinding : public ControlBinding {
           const int column = static_cast<int>(draw.dwItemSpec);
           if (column < grid_.Columns()->Count()) {
             const TFont& font = *(*grid_.Columns())[column].Title()->Font();
-            SelectObject(draw.hdc, FontFor(font));
+            SelectObject(draw.hdc, FontFor(font, form_.Dpi()));
             SetTextColor(draw.hdc, ToColorRef(font.FontColor()));
             result = CDRF_NEWFONT;
             return true;
@@ -219,6 +221,14 @@ class GridBinding : public ControlBinding {
       default:
         return false;
     }
+  }
+
+  // The row height follows the grid's, through a small image list of that height.
+  void SetRowHeight() {
+    HIMAGELIST old = rowImages_;
+    rowImages_ = ImageList_Create(1, form_.Scale(grid_.DefaultRowHeight()) - 1, ILC_COLOR32, 1, 0);
+    ListView_SetImageList(hwnd_, rowImages_, LVSIL_SMALL);
+    if (old) ImageList_Destroy(old);
   }
 
   TDBGrid& grid_;

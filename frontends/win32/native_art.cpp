@@ -124,12 +124,12 @@ HBRUSH SolidBrush(Color color) {
   return brush;
 }
 
-HFONT FontFor(const TFont& font) {
-  static std::map<std::tuple<std::string, std::int64_t, std::int64_t>, HFONT> fonts;
-  auto& handle = fonts[{font.Name(), font.Height(), font.Style()}];
+HFONT FontFor(const TFont& font, UINT dpi) {
+  static std::map<std::tuple<std::string, std::int64_t, std::int64_t, UINT>, HFONT> fonts;
+  auto& handle = fonts[{font.Name(), font.Height(), font.Style(), dpi}];
   if (!handle) {
     const std::int64_t style = font.Style();
-    handle = CreateFontW(static_cast<int>(font.Height()), 0, 0, 0,
+    handle = CreateFontW(ScaleToDpi(font.Height(), dpi), 0, 0, 0,
                          (style & fsBold) ? FW_BOLD : FW_NORMAL, (style & fsItalic) ? TRUE : FALSE,
                          (style & fsUnderline) ? TRUE : FALSE, (style & fsStrikeOut) ? TRUE : FALSE,
                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

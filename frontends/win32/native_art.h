@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "frontends/win32/dpi.h"
 #include "toolkit/graphics.h"
 
 namespace lantervo::win32 {
@@ -27,6 +28,7 @@ std::string PictureResource(const TPicture& picture);
 
 COLORREF ToColorRef(Color color);
 HBRUSH SolidBrush(Color color);
-HFONT FontFor(const TFont& font);
+// The font at the DPI of the window it is drawn in (its height is given at 96 DPI).
+HFONT FontFor(const TFont& font, UINT dpi = kDesignDpi);
 
 }  // namespace lantervo::win32

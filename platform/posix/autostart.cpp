@@ -14,11 +14,13 @@ std::string EntryPath(const AutostartPlace& place) {
 }
 }  // namespace
 
-std::string ReadAutostartCommand(const AutostartPlace& place) {
+std::vector<std::string> ReadAutostartCommands(const AutostartPlace& place) {
   if (place.configFolder.empty()) return {};
   std::string contents;
   if (!ReadWholeFile(EntryPath(place), contents).ok) return {};
-  return DesktopEntryExec(contents);
+  std::string command = DesktopEntryExec(contents);
+  if (command.empty()) return {};
+  return {command};
 }
 
 bool WriteAutostart(const AutostartPlace& place, const std::string& executablePath) {

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "platform/machine_or_user_registry.h"
 #include "platform/utf.h"
+#include "platform/win32/registry_hive.h"
 
 namespace lantervo::platform {
 
@@ -60,20 +62,30 @@ class Win32Key : public RegistryKey {
 
 class Win32Registry : public Registry {
  public:
+  explicit Win32Registry(HKEY root) : root_(root) {}
+
   std::unique_ptr<RegistryKey> Open(const std::string& path, RegistryAccess access) override {
     HKEY key = nullptr;
-    LONG rc = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Widen(path).c_str(), 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, static_cast<REGSAM>(access), nullptr, &key,
-                              nullptr);
+    LONG rc = RegCreateKeyExW(root_, Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              static_cast<REGSAM>(access), nullptr, &key, nullptr);
     if (rc != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32Key>(key);
   }
+
+ private:
+  HKEY root_;
 };
 
 }  // namespace
 
+std::unique_ptr<Registry> OpenRegistryHive(RegistryHive hive) {
+  return std::make_unique<Win32Registry>(hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE
+                                                                            : HKEY_CURRENT_USER);
+}
+
 std::unique_ptr<Registry> OpenSystemRegistry() {
-  return std::make_unique<Win32Registry>();
+  return std::make_unique<MachineOrUserRegistry>(OpenRegistryHive(RegistryHive::LocalMachine),
+                                                 OpenRegistryHive(RegistryHive::CurrentUser));
 }
 
 }  // namespace lantervo::platform

@@ -164,12 +164,15 @@ UINT QuitCommand() {
   return quit ? win32::MenuCommandId(*form.mainMenu, *quit) : 0;
 }
 
+// Both hives: a user who may not write the machine's keeps the configuration in their own.
 void ForgetConfiguration() {
-  RegDeleteTreeW(HKEY_LOCAL_MACHINE, Widen(kConfigKeyPath).c_str());
-  HKEY run;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-    RegDeleteValueW(run, L"Lantervo");
-    RegCloseKey(run);
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteTreeW(root, Widen(kConfigKeyPath).c_str());
+    HKEY run;
+    if (RegOpenKeyExW(root, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      RegDeleteValueW(run, L"Lantervo");
+      RegCloseKey(run);
+    }
   }
 }
 
@@ -206,6 +209,20 @@ class ProgramTest : public ::testing::Test {
   test::TempDir folder_;
   std::string exe_;
 };
+
+// The DPI awareness a window was made with (0 unaware, 1 system, 2 per monitor); -1 where the
+// system cannot tell.
+int WindowDpiAwareness(HWND hwnd) {
+  using GetContext = HANDLE(WINAPI*)(HWND);
+  using GetAwareness = int(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  auto getContext = reinterpret_cast<GetContext>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+  auto getAwareness = reinterpret_cast<GetAwareness>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  if (!getContext || !getAwareness) return -1;
+  return getAwareness(getContext(hwnd));
+}
 
 TEST(ProgramFile, CarriesVersionIconArtworkAndManifest) {
   const std::wstring exe = Widen(LANTERVO_PROGRAM_EXE);
@@ -244,7 +261,20 @@ TEST(ProgramFile, CarriesVersionIconArtworkAndManifest) {
                          SizeofResource(image, manifest));
   EXPECT_NE(text.find("Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
-  EXPECT_NE(text.find("<dpiAware>true</dpiAware>"), std::string::npos);
+  // Per-monitor DPI (V2 where Windows 10 has it, V1 on 8.1), and the Windows versions the
+  // program was tested for, so none of them runs it in a compatibility mode.
+  EXPECT_NE(text.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                      "true/pm</dpiAware>"),
+            std::string::npos);
+  EXPECT_NE(text.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/"
+                      "WindowsSettings\">PerMonitorV2, PerMonitor</dpiAwareness>"),
+            std::string::npos);
+  EXPECT_NE(text.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);
+  for (const char* os : {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",   // 7
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",   // 8
+                         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",   // 8.1
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})  // 10 and 11
+    EXPECT_NE(text.find(std::string("<supportedOS Id=\"") + os + "\"/>"), std::string::npos) << os;
   FreeLibrary(image);
 }
 
@@ -274,6 +304,8 @@ TEST_F(ProgramTest, FirstStartFromACleanFolderWritesDefaultsAndTheDefaultList) {
   }));
   EXPECT_EQ(FindWindowW(kMainClass, nullptr), mainWindow);
   EXPECT_EQ(TextOf(mainWindow), L"Lantervo 0.9.19");
+  // The manifest made its windows per-monitor DPI aware.
+  EXPECT_EQ(WindowDpiAwareness(mainWindow), 2 /* DPI_AWARENESS_PER_MONITOR_AWARE */);
 
   // Without a desktop shell, wine shows the notification area as a window of its own, with a
   // child window per icon.

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "frontends/win32/dpi.h"
 #include "frontends/win32/form_window.h"
 #include "frontends/win32/win32_desktop.h"
 #include "platform/utf.h"
@@ -399,6 +400,72 @@ TEST_F(Win32DesktopTest, ControlsReportTypingAndClicksAndFollowTheirProperties) 
 }
 
 // Two rows; the second is inactive.
+// A per-monitor aware window moved to a 150 % monitor takes the rectangle Windows suggests and
+// lays its controls out again at that DPI, with fonts made for it; back at 100 % all is as before.
+TEST_F(Win32DesktopTest, AWindowMovedToAnotherDpiTakesTheSuggestedRectAndScalesItsControls) {
+  TestForm form(desktop);
+  form.SetBorderStyle(bsSingle);
+  form.SetClientWidth(383);
+  form.SetClientHeight(300);
+  TFont font;
+  font.SetName("Tahoma");
+  font.SetHeight(-12);
+  form.SetFont(&font);
+  auto& edit = form.Add<TEdit>("editVerifyURL");
+  edit.SetParent(&form);
+  edit.SetBounds(152, 64, 194, 22);
+  HWND hwnd = desktop.WindowOf(form);
+  ASSERT_NE(hwnd, nullptr);
+  HWND editWindow = GetDlgItem(hwnd, 1000);
+  ASSERT_NE(editWindow, nullptr);
+  const auto placeOf = [&](HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const auto fontHeight = [&](HWND child) {
+    LOGFONTW logFont{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)), sizeof logFont,
+               &logFont);
+    return logFont.lfHeight;
+  };
+  const RECT before = placeOf(editWindow);
+  ASSERT_EQ(WindowDpi(hwnd), 96u) << "the test prefix is expected at 100 %";
+  EXPECT_EQ(before.left, 152);
+  EXPECT_EQ(before.right - before.left, 194);
+  EXPECT_EQ(fontHeight(editWindow), -12);
+
+  // Within the test display, which a window may not outgrow.
+  RECT suggested{40, 30, 40 + 600, 30 + 500};
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  RECT outer;
+  GetWindowRect(hwnd, &outer);
+  EXPECT_EQ(outer.left, suggested.left);
+  EXPECT_EQ(outer.top, suggested.top);
+  EXPECT_EQ(outer.right, suggested.right);
+  EXPECT_EQ(outer.bottom, suggested.bottom);
+  const RECT scaled = placeOf(editWindow);
+  EXPECT_EQ(scaled.left, 228);
+  EXPECT_EQ(scaled.top, 96);
+  EXPECT_EQ(scaled.right - scaled.left, 291);
+  EXPECT_EQ(scaled.bottom - scaled.top, 33);
+  EXPECT_EQ(fontHeight(editWindow), -18);
+  // A control that moves later is placed at the new DPI too.
+  edit.SetLeft(100);
+  EXPECT_EQ(placeOf(editWindow).left, 150);
+
+  RECT back{40, 30, 40 + 400, 30 + 330};
+  edit.SetLeft(152);
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+  const RECT again = placeOf(editWindow);
+  EXPECT_EQ(again.left, 152);
+  EXPECT_EQ(again.top, 64);
+  EXPECT_EQ(again.right - again.left, 194);
+  EXPECT_EQ(again.bottom - again.top, 22);
+  EXPECT_EQ(fontHeight(editWindow), -12);
+}
+
 class TwoRows : public DataRows {
  public:
   int RowCount() const override { return 2; }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/machine_or_user_registry.h"
 #include "platform/registry.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/temp_dir.h"
@@ -113,6 +114,79 @@ TEST_F(AutostartTest, ARunKeyThatCannotBeOpenedChangesNothing) {
   EXPECT_EQ(ReadAutostartCommand(place), "");
   EXPECT_FALSE(WriteAutostart(place, exe));
   EXPECT_FALSE(RemoveAutostart(place));
+}
+
+// The machine's Run key where this user may write it, the user's own otherwise.
+class AutostartHivesTest : public AutostartTest {
+ protected:
+  QueryStatus In(test::MemoryRegistry& hive) const {
+    return hive.Get(kRunKeyPath, kAutostartValueName).status;
+  }
+  test::MemoryRegistry& machine = registry;
+  test::MemoryRegistry user;
+  MachineOrUserRegistry hives{machine, user};
+  AutostartPlace both{&hives, dir.Path()};
+};
+
+TEST_F(AutostartHivesTest, AnAdministratorWritesTheMachinesRunKeyOnly) {
+  ASSERT_TRUE(WriteAutostart(both, exe));
+  EXPECT_EQ(machine.Get(kRunKeyPath, kAutostartValueName).value.text, "\"" + exe + "\"");
+  EXPECT_EQ(In(user), QueryStatus::Missing);
+  EXPECT_TRUE(AutostartStartsExecutable(both, exe));
+  EXPECT_TRUE(RemoveAutostart(both));
+  EXPECT_EQ(In(machine), QueryStatus::Missing);
+  EXPECT_FALSE(AutostartStartsExecutable(both, exe));
+}
+
+TEST_F(AutostartHivesTest, AStandardUserWritesTheirOwnRunKeyAndTheBoxSeesIt) {
+  machine.PutString(kRunKeyPath, "Other", "other.exe");  // the key exists, as on every Windows
+  machine.DenyWriteOpens(true);
+  ASSERT_TRUE(WriteAutostart(both, exe));
+  EXPECT_EQ(user.Get(kRunKeyPath, kAutostartValueName).value.text, "\"" + exe + "\"");
+  EXPECT_EQ(In(machine), QueryStatus::Missing);
+  EXPECT_TRUE(AutostartStartsExecutable(both, exe));
+  EXPECT_EQ(ReadAutostartCommand(both), "\"" + exe + "\"");
+  // Nothing in the machine's key, so the user's removal is complete.
+  EXPECT_TRUE(RemoveAutostart(both));
+  EXPECT_EQ(In(user), QueryStatus::Missing);
+  EXPECT_FALSE(AutostartStartsExecutable(both, exe));
+}
+
+TEST_F(AutostartHivesTest, AMachineKeyThatRefusesTheValueSendsItToTheUser) {
+  machine.FailWritesAfter(0);
+  ASSERT_TRUE(WriteAutostart(both, exe));
+  EXPECT_EQ(In(user), QueryStatus::Found);
+  EXPECT_EQ(In(machine), QueryStatus::Missing);
+}
+
+TEST_F(AutostartHivesTest, EitherHivesValueChecksTheBoxAndRemovalClearsBoth) {
+  machine.PutString(kRunKeyPath, kAutostartValueName, "\"C:\\Elsewhere\\Lantervo.exe\"");
+  user.PutString(kRunKeyPath, kAutostartValueName, exe);
+  EXPECT_TRUE(AutostartStartsExecutable(both, exe));
+  EXPECT_EQ(ReadAutostartCommands(both),
+            (std::vector<std::string>{"\"C:\\Elsewhere\\Lantervo.exe\"", exe}));
+  EXPECT_TRUE(RemoveAutostart(both));
+  EXPECT_EQ(In(machine), QueryStatus::Missing);
+  EXPECT_EQ(In(user), QueryStatus::Missing);
+}
+
+TEST_F(AutostartHivesTest, AMachineValueThisUserCannotRemoveIsReportedAndKept) {
+  machine.PutString(kRunKeyPath, kAutostartValueName, "\"" + exe + "\"");
+  user.PutString(kRunKeyPath, kAutostartValueName, "\"" + exe + "\"");
+  machine.DenyWriteOpens(true);
+  EXPECT_FALSE(RemoveAutostart(both));
+  EXPECT_EQ(In(machine), QueryStatus::Found);
+  EXPECT_EQ(In(user), QueryStatus::Missing);  // what could go, went
+  EXPECT_TRUE(AutostartStartsExecutable(both, exe));
+}
+
+TEST_F(AutostartHivesTest, WithNeitherHiveWritableNothingIsWritten) {
+  machine.DenyWriteOpens(true);
+  user.FailOpen(true);
+  EXPECT_FALSE(WriteAutostart(both, exe));
+  // The user's key cannot even be read, so whether an entry is left is unknown.
+  EXPECT_FALSE(RemoveAutostart(both));
+  EXPECT_FALSE(AutostartStartsExecutable(both, exe));
 }
 #else
 TEST_F(AutostartTest, TheFolderIsCreatedWhenMissing) {

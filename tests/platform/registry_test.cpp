@@ -1,6 +1,7 @@
 // The same behaviour from every registry: the in-memory one of the tests, the .reg file store,
-// and the system's own (Windows: the real registry under a test-only key; Linux: the file store
-// at its default place under a temporary XDG_CONFIG_HOME).
+// the system's own (Windows: the real registry under a test-only key; Linux: the file store
+// at its default place under a temporary XDG_CONFIG_HOME), a standard user's view of the machine
+// and user hives together, and on Windows the real HKEY_CURRENT_USER alone.
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "platform/machine_or_user_registry.h"
 #include "platform/paths.h"
 #include "platform/reg_file.h"
 #include "tests/support/memory_registry.h"
@@ -17,6 +19,7 @@
 #include <windows.h>
 
 #include "platform/utf.h"
+#include "platform/win32/registry_hive.h"
 #endif
 
 namespace lantervo::platform {
@@ -53,6 +56,18 @@ struct SystemImpl {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\QUORVIK Media");
   }
 };
+
+// HKEY_CURRENT_USER, where a standard user's configuration goes.
+struct UserHiveImpl {
+  std::unique_ptr<Registry> registry = OpenRegistryHive(RegistryHive::CurrentUser);
+  std::string key = UniqueKey("user");
+  Registry& Get() { return *registry; }
+  ~UserHiveImpl() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, Widen(key).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QUORVIK Media\\Lantervo Tests");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\QUORVIK Media");
+  }
+};
 #else
 struct SystemImpl {
   test::TempDir dir;
@@ -73,6 +88,16 @@ struct SystemImpl {
 };
 #endif
 
+// A machine hive that refuses this user's writes, with the user's hive behind it.
+struct StandardUserImpl {
+  test::MemoryRegistry machine;
+  test::MemoryRegistry user;
+  MachineOrUserRegistry registry{machine, user};
+  std::string key = UniqueKey("standard-user");
+  StandardUserImpl() { machine.DenyWriteOpens(true); }
+  Registry& Get() { return registry; }
+};
+
 template <class Impl>
 struct RegistryConformance : ::testing::Test {
   Impl impl;
@@ -81,7 +106,12 @@ struct RegistryConformance : ::testing::Test {
   }
 };
 
-using Implementations = ::testing::Types<MemoryImpl, FileImpl, SystemImpl>;
+#ifdef _WIN32
+using Implementations =
+    ::testing::Types<MemoryImpl, FileImpl, SystemImpl, StandardUserImpl, UserHiveImpl>;
+#else
+using Implementations = ::testing::Types<MemoryImpl, FileImpl, SystemImpl, StandardUserImpl>;
+#endif
 TYPED_TEST_SUITE(RegistryConformance, Implementations);
 
 TYPED_TEST(RegistryConformance, ValuesKeepTheirTypesAcrossOpens) {
@@ -168,6 +198,43 @@ TEST(Win32Registry, ReadsExpandableAndOtherTypesAsStored) {
   EXPECT_EQ(reader->Query("Expand").value.text, "%TEMP%\\LTV.log");  // not expanded
   EXPECT_EQ(reader->Query("Blob").value.type, RegistryType::Other);
   EXPECT_EQ(reader->Query("Blob").value.nativeType, 3u);
+}
+
+TEST(Win32Registry, TheUserHiveWritesUnderHkeyCurrentUserAlone) {
+  UserHiveImpl impl;
+  ASSERT_TRUE(impl.Get().Open(impl.key, RegistryAccess::Write)->SetString("Language", "cs"));
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Widen(impl.key).c_str(), 0, KEY_QUERY_VALUE, &raw),
+            ERROR_SUCCESS);
+  wchar_t text[8] = {};
+  DWORD size = sizeof text;
+  DWORD type = 0;
+  EXPECT_EQ(
+      RegQueryValueExW(raw, L"Language", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+      ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_STREQ(text, L"cs");
+  RegCloseKey(raw);
+  EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(impl.key).c_str(), 0, KEY_QUERY_VALUE, &raw),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(impl.Get().Open(impl.key, RegistryAccess::Write)->DeleteValue("Language"));
+  EXPECT_EQ(impl.Get().Open(impl.key, RegistryAccess::Read)->Query("Language").status,
+            QueryStatus::Missing);
+}
+
+// The system registry puts the two together: where HKEY_LOCAL_MACHINE is writable (wine runs
+// as an administrator) it is used alone, as before.
+TEST(Win32Registry, TheSystemRegistryNamesBothHivesAndWritesTheMachineWhereItMay) {
+  SystemImpl impl;
+  ASSERT_NE(impl.Get().MachineHive(), nullptr);
+  ASSERT_NE(impl.Get().UserHive(), nullptr);
+  ASSERT_TRUE(impl.Get().Open(impl.key, RegistryAccess::Write)->SetString("Language", "cs"));
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(impl.key).c_str(), 0, KEY_QUERY_VALUE, &raw),
+            ERROR_SUCCESS);
+  RegCloseKey(raw);
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, Widen(impl.key).c_str(), 0, KEY_QUERY_VALUE, &raw),
+            ERROR_SUCCESS);
 }
 #else
 TEST(SystemRegistry, LivesUnderXdgConfigHomeOrDotConfig) {

@@ -49,6 +49,7 @@ std::unique_ptr<platform::RegistryKey> MemoryRegistry::Open(const std::string& p
                                                             RegistryAccess access) {
   opens_.push_back(access);
   if (failOpen_) return nullptr;
+  if (denyWriteOpens_ && (access == RegistryAccess::Write || !HasKey(path))) return nullptr;
   store_.AddKey(path);
   return std::make_unique<MemoryKey>(*this, path, access);
 }

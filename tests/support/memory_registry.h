@@ -17,6 +17,9 @@ class MemoryRegistry : public platform::Registry {
 
   // Every later open fails.
   void FailOpen(bool fail) { failOpen_ = fail; }
+  // As HKEY_LOCAL_MACHINE meets a standard user: keys that exist open for reading, while an
+  // open for writing fails and a missing key cannot be created (so its open fails too).
+  void DenyWriteOpens(bool deny) { denyWriteOpens_ = deny; }
   // The next `count` writes (sets and deletes) succeed, every one after them fails; -1 never.
   void FailWritesAfter(int count) { writesLeft_ = count; }
 
@@ -41,6 +44,7 @@ class MemoryRegistry : public platform::Registry {
 
   platform::RegStore store_;
   bool failOpen_ = false;
+  bool denyWriteOpens_ = false;
   int writesLeft_ = -1;
   std::vector<std::string> writeAttempts_;
   std::vector<platform::RegistryAccess> opens_;
