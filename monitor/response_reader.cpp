@@ -77,15 +77,34 @@ bool ResponseReader::ReadLine(std::string& line) {
 }
 
 std::size_t ResponseReader::Read(std::size_t count, std::string& out) {
-  // Room for a declared length up front, but not more than a few receives' worth on trust.
-  out.reserve(out.size() + std::min(count, kReceiveSize * 64));
   std::size_t taken = std::min(count, buffer_.size() - pos_);
   out.append(buffer_, pos_, taken);
   pos_ += taken;
-  while (taken < count) {
-    std::size_t n = ReceiveInto(out, count - taken);
-    if (n == 0) break;
-    taken += n;
+  // The rest is received straight into place, a few receives' worth at a time (a declared
+  // length is not taken on trust), so the system's copy is the only one.
+  while (taken < count && !closed_) {
+    if (!Wait(readTimeoutMs_)) TimedOut();
+    const std::size_t room = std::min(count - taken, kReceiveSize * 16);
+    const std::size_t start = out.size();
+    out.resize(start + room);
+    std::size_t got = 0;
+    try {
+      while (got < room) {
+        if (got > 0 && !connection_.WaitReadable(0)) break;
+        const std::size_t n =
+            connection_.Receive(out.data() + start + got, std::min(room - got, kReceiveSize));
+        if (n == 0) {
+          closed_ = true;
+          break;
+        }
+        got += n;
+      }
+    } catch (...) {
+      out.resize(start + got);
+      throw;
+    }
+    out.resize(start + got);
+    taken += got;
   }
   return taken;
 }
