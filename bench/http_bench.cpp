@@ -151,8 +151,7 @@ int main(int argc, char** argv) {
       {"500 GETs on new connections", "NewConnection", "500"},
   };
   for (const auto& row : rows) {
-    const std::string suffix = std::string(row[1]) + "/iterations:" + row[2] +
-                               "/repeats:" + std::to_string(kRepetitions) + "/real_time";
+    const std::string suffix = std::string(row[1]) + "/iterations:" + row[2] + "/real_time";
     if (reporter.PrintRatio(std::string(row[0]) + ", wall", "BM_Ours" + suffix, "BM_Curl" + suffix,
                             "<= 1.0") == 0) {
       std::printf("%-52s (no libcurl peer in this build)\n", row[0]);

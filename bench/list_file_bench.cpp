@@ -120,12 +120,12 @@ void BM_InsertRows(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 
-BENCHMARK(BM_Load10kRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Libxml2Parse10kRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Save10kRows)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_LoadEscapeHeavyRow)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_Libxml2ParseEscapeHeavyRow)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SaveEscapeHeavyRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Load10kRows)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Libxml2Parse10kRows)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save10kRows)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Libxml2ParseEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_InsertRows)->RangeMultiplier(2)->Range(1024, 16384)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace

@@ -17,7 +17,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      Samples& samples = times_[run.benchmark_name()];
+      Samples& samples = times_[WithoutRepeats(run.benchmark_name())];
       samples.real.push_back(run.GetAdjustedRealTime());
       samples.cpu.push_back(run.GetAdjustedCPUTime());
       for (const auto& [counter, value] : run.counters) samples.counters[counter].push_back(value);
@@ -63,6 +63,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::vector<double> cpu;
     std::map<std::string, std::vector<double>> counters;
   };
+  // Repetitions are one benchmark: "BM_X/repeats:5/real_time" is kept as "BM_X/real_time".
+  static std::string WithoutRepeats(std::string name) {
+    const std::size_t at = name.find("/repeats:");
+    if (at == std::string::npos) return name;
+    const std::size_t end = name.find('/', at + 1);
+    name.erase(at, end == std::string::npos ? std::string::npos : end - at);
+    return name;
+  }
   static double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());

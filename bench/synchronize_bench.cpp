@@ -70,8 +70,8 @@ void BM_CondVarPingPong(benchmark::State& state) {
   benchmark::DoNotOptimize(counter);
 }
 
-BENCHMARK(BM_SynchronizeRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_CondVarPingPong)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_SynchronizeRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_CondVarPingPong)->Unit(benchmark::kMicrosecond)->UseRealTime()->Repetitions(5);
 
 }  // namespace
 
