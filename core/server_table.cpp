@@ -65,17 +65,24 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-FieldDef Text(const char* name, int width) { return {name, FieldType::Text, "string", width, width}; }
-FieldDef Bool(const char* name) { return {name, FieldType::Boolean, "boolean", 0, 0}; }
-FieldDef Int(const char* name) { return {name, FieldType::Integer, "i4", 0, 0}; }
+FieldDef Text(const char* name, int width) {
+  return {name, FieldType::Text, "string", width, width};
+}
+FieldDef Bool(const char* name) {
+  return {name, FieldType::Boolean, "boolean", 0, 0};
+}
+FieldDef Int(const char* name) {
+  return {name, FieldType::Integer, "i4", 0, 0};
+}
 
 }  // namespace
 
 const std::vector<FieldDef>& ServerTable::RecordFields() {
-  static const std::vector<FieldDef> fields = {
-      Text("Name", 200),  Text("Status", 10),   Text("Result", 50000),    Text("Url", 500),
-      Bool("Active"),     Int("LoadTime"),      Int("Timeout"),           Bool("TimeoutEnabled"),
-      Text("Response", 50000), Bool("ResponseEnabled")};
+  static const std::vector<FieldDef> fields = {Text("Name", 200),       Text("Status", 10),
+                                               Text("Result", 50000),   Text("Url", 500),
+                                               Bool("Active"),          Int("LoadTime"),
+                                               Int("Timeout"),          Bool("TimeoutEnabled"),
+                                               Text("Response", 50000), Bool("ResponseEnabled")};
   return fields;
 }
 
@@ -107,11 +114,16 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
   while (other.rows_->Size() > 0) rows_->Insert(other.rows_->Erase(0));
 }
 
-int ServerTable::RowCount() const { return rows_->Size(); }
+int ServerTable::RowCount() const {
+  return rows_->Size();
+}
 
-Row& ServerTable::At(int index) const { return rows_->At(index); }
+Row& ServerTable::At(int index) const {
+  return rows_->At(index);
+}
 
-ServerTable::ServerTable() : ServerTable(platform::CodePage::System(), platform::Collator::User()) {}
+ServerTable::ServerTable()
+    : ServerTable(platform::CodePage::System(), platform::Collator::User()) {}
 
 void ServerTable::Fail(const std::string& message) const {
   throw Error(std::string(kName) + ": " + message);
@@ -121,11 +133,13 @@ void ServerTable::RequireOpen() const {
   if (!open_) Fail("Cannot perform this operation on a closed dataset");
 }
 
-void ServerTable::Notify() {
-  for (auto& observer : observers_) observer();
+void ServerTable::Notify(TableChanges changes) {
+  for (auto& observer : observers_) observer(changes);
 }
 
-void ServerTable::AddObserver(std::function<void()> observer) { observers_.push_back(std::move(observer)); }
+void ServerTable::AddObserver(std::function<void(TableChanges)> observer) {
+  observers_.push_back(std::move(observer));
+}
 
 int ServerTable::FieldIndex(std::string_view name) const {
   for (size_t i = 0; i < fields_.size(); ++i)
@@ -165,7 +179,7 @@ void ServerTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Cel
   modified_ = false;
   current_ = RowCount() == 0 ? -1 : 0;
   atEnd_ = RowCount() == 0;
-  Notify();
+  Notify(tcAll);
 }
 
 void ServerTable::Close() {
@@ -174,7 +188,7 @@ void ServerTable::Close() {
   mode_ = Mode::Browse;
   current_ = -1;
   atEnd_ = true;
-  Notify();
+  Notify(tcAll);
 }
 
 void ServerTable::UpdateNameKey(Row& row) const {
@@ -216,7 +230,7 @@ void ServerTable::MoveFirst() {
   CheckBrowseMode();
   current_ = RowCount() == 0 ? -1 : 0;
   atEnd_ = RowCount() == 0;
-  Notify();
+  Notify(tcCurrentRow);
 }
 
 void ServerTable::MoveNext() {
@@ -228,7 +242,7 @@ void ServerTable::MoveNext() {
   } else {
     atEnd_ = true;
   }
-  Notify();
+  Notify(tcCurrentRow);
 }
 
 void ServerTable::MoveTo(int index) {
@@ -237,10 +251,12 @@ void ServerTable::MoveTo(int index) {
   if (RowCount() == 0) return;
   current_ = std::clamp(index, 0, RowCount() - 1);
   atEnd_ = false;
-  Notify();
+  Notify(tcCurrentRow);
 }
 
-int ServerTable::CurrentIndex() const { return RowCount() == 0 ? -1 : current_; }
+int ServerTable::CurrentIndex() const {
+  return RowCount() == 0 ? -1 : current_;
+}
 
 void ServerTable::BeginEdit() {
   RequireOpen();
@@ -268,15 +284,19 @@ void ServerTable::AppendRow() {
 void ServerTable::PostRow() {
   RequireOpen();
   if (mode_ == Mode::Browse) return;
+  TableChanges changes = tcValues;
   if (mode_ == Mode::Insert) {
+    changes = tcAll;
     auto row = std::make_unique<Row>(std::move(pending_));
     row->entry = nextEntry_++;
     UpdateNameKey(*row);
     InsertSorted(std::move(row));
   } else {
     Row& target = At(current_);
-    const bool nameChanged = nameField_ >= 0 && pending_.cells[nameField_] != target.cells[nameField_];
+    const bool nameChanged =
+        nameField_ >= 0 && pending_.cells[nameField_] != target.cells[nameField_];
     if (nameChanged) {
+      changes |= tcCurrentRow;
       // The renamed row goes to its new place, after any rows with an equal name.
       auto row = rows_->Erase(current_);
       row->cells = std::move(pending_.cells);
@@ -289,7 +309,7 @@ void ServerTable::PostRow() {
   changed_ = true;
   atEnd_ = false;
   Discard();
-  Notify();
+  Notify(changes);
 }
 
 void ServerTable::DeleteRow() {
@@ -297,7 +317,7 @@ void ServerTable::DeleteRow() {
   if (mode_ == Mode::Insert) {
     Discard();
     atEnd_ = RowCount() == 0;
-    Notify();
+    Notify(tcCurrentRow);
     return;
   }
   if (RowCount() == 0) Fail("Cannot perform this operation on an empty dataset");
@@ -307,7 +327,7 @@ void ServerTable::DeleteRow() {
   if (current_ >= RowCount()) current_ = RowCount() - 1;
   atEnd_ = RowCount() == 0;
   if (AfterDelete) AfterDelete();
-  Notify();
+  Notify(tcAll);
 }
 
 const Cell& ServerTable::CurrentCell(int field) const {
@@ -321,10 +341,14 @@ std::string ServerTable::GetText(std::string_view field) const {
   const int index = RequireField(field);
   const Cell& cell = CurrentCell(index);
   switch (cell.kind) {
-    case Cell::Kind::Null: return {};
-    case Cell::Kind::Text: return codePage_.ToUtf8(cell.text);
-    case Cell::Kind::Integer: return std::to_string(cell.number);
-    case Cell::Kind::Boolean: return cell.number ? "True" : "False";
+    case Cell::Kind::Null:
+      return {};
+    case Cell::Kind::Text:
+      return codePage_.ToUtf8(cell.text);
+    case Cell::Kind::Integer:
+      return std::to_string(cell.number);
+    case Cell::Kind::Boolean:
+      return cell.number ? "True" : "False";
   }
   return {};
 }
@@ -335,7 +359,8 @@ std::int32_t ServerTable::GetInt(std::string_view field) const {
     try {
       size_t used = 0;
       long long v = std::stoll(cell.text, &used);
-      if (used == cell.text.size() && v >= INT32_MIN && v <= INT32_MAX) return static_cast<std::int32_t>(v);
+      if (used == cell.text.size() && v >= INT32_MIN && v <= INT32_MAX)
+        return static_cast<std::int32_t>(v);
     } catch (const std::exception&) {
     }
     throw Error("'" + codePage_.ToUtf8(cell.text) + "' is not a valid integer value");
@@ -348,7 +373,9 @@ bool ServerTable::GetBool(std::string_view field) const {
   return cell.kind != Cell::Kind::Text && cell.number != 0;
 }
 
-bool ServerTable::IsNull(std::string_view field) const { return CurrentCell(RequireField(field)).IsNull(); }
+bool ServerTable::IsNull(std::string_view field) const {
+  return CurrentCell(RequireField(field)).IsNull();
+}
 
 std::string ServerTable::StoredText(std::string_view utf8, int width) const {
   auto nul = utf8.find('\0');
@@ -406,10 +433,14 @@ std::string ServerTable::TextAt(int index, std::string_view field) const {
   const Row& row = (mode_ == Mode::Edit && index == current_) ? pending_ : At(index);
   const Cell& cell = row.cells[f];
   switch (cell.kind) {
-    case Cell::Kind::Null: return {};
-    case Cell::Kind::Text: return codePage_.ToUtf8(cell.text);
-    case Cell::Kind::Integer: return std::to_string(cell.number);
-    case Cell::Kind::Boolean: return cell.number ? "True" : "False";
+    case Cell::Kind::Null:
+      return {};
+    case Cell::Kind::Text:
+      return codePage_.ToUtf8(cell.text);
+    case Cell::Kind::Integer:
+      return std::to_string(cell.number);
+    case Cell::Kind::Boolean:
+      return cell.number ? "True" : "False";
   }
   return {};
 }
@@ -425,7 +456,8 @@ std::vector<const Row*> ServerTable::RowsInEntryOrder() const {
   std::vector<const Row*> ordered;
   ordered.reserve(static_cast<size_t>(RowCount()));
   rows_->ForEach([&](const Row* row) { ordered.push_back(row); });
-  std::sort(ordered.begin(), ordered.end(), [](const Row* a, const Row* b) { return a->entry < b->entry; });
+  std::sort(ordered.begin(), ordered.end(),
+            [](const Row* a, const Row* b) { return a->entry < b->entry; });
   return ordered;
 }
 

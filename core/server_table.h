@@ -36,13 +36,22 @@ struct Cell {
 };
 
 struct Row {
-  std::vector<Cell> cells;     // by field index
-  std::uint64_t entry = 0;     // order in which the row entered the table (file order)
-  std::uint64_t placed = 0;    // order in which the row took its place among equal names
+  std::vector<Cell> cells;   // by field index
+  std::uint64_t entry = 0;   // order in which the row entered the table (file order)
+  std::uint64_t placed = 0;  // order in which the row took its place among equal names
   platform::CollationKey nameKey;
 };
 
 class RowStore;
+
+// What a change of the table touched, so that a view redoes no more than it must.
+enum TableChange : unsigned {
+  tcCurrentRow = 1,  // the cursor moved
+  tcValues = 2,      // values of rows changed; a renamed row also moves among the others
+  tcRowCount = 4,    // rows came or went, or the table opened or closed
+};
+using TableChanges = unsigned;
+constexpr TableChanges tcAll = tcCurrentRow | tcValues | tcRowCount;
 
 class ServerTable {
  public:
@@ -61,12 +70,12 @@ class ServerTable {
   // Lifecycle and the list file.
   bool IsOpen() const { return open_; }
   std::string FileName;
-  void OpenList();                     // reads FileName; see list_file.cpp
-  void CreateList();                   // opens the table empty with the ten fields
+  void OpenList();    // reads FileName; see list_file.cpp
+  void CreateList();  // opens the table empty with the ten fields
   void SaveList(const std::string& path);
-  void CloseList();                    // saves when changed or the file is gone, then closes
-  void FlushList();                    // saves as CloseList would, and stays open
-  void Close();                        // closes without saving
+  void CloseList();  // saves when changed or the file is gone, then closes
+  void FlushList();  // saves as CloseList would, and stays open
+  void Close();      // closes without saving
   bool Changed() const { return changed_; }
 
   // Navigation and state.
@@ -98,8 +107,9 @@ class ServerTable {
   void MoveTo(int index);    // like a click in the grid (posts or discards a pending edit)
   std::string TextAt(int index, std::string_view field) const;
   bool BoolAt(int index, std::string_view field) const;
-  // Called after every change a view must show (rows, values, order, current row).
-  void AddObserver(std::function<void()> observer);
+  // Called after every change a view must show (rows, values, order, current row), with
+  // what it touched.
+  void AddObserver(std::function<void(TableChanges)> observer);
 
   // Storage, for the list file.
   const std::vector<FieldDef>& Fields() const { return fields_; }
@@ -126,7 +136,7 @@ class ServerTable {
   friend struct RowOrder;
   int NameCompare(const Row& a, const Row& b) const;
   void UpdateNameKey(Row& row) const;
-  void Notify();
+  void Notify(TableChanges changes);
 
   platform::CodePage codePage_;
   platform::Collator collator_;
@@ -142,7 +152,7 @@ class ServerTable {
   Mode mode_ = Mode::Browse;
   Row pending_;
   bool modified_ = false;
-  std::vector<std::function<void()>> observers_;
+  std::vector<std::function<void(TableChanges)>> observers_;
 };
 
 }  // namespace lantervo

@@ -6,7 +6,7 @@
 
 namespace lantervo {
 
-int DataRows::Subscribe(std::function<void()> observer) {
+int DataRows::Subscribe(std::function<void(RowChanges)> observer) {
   const int id = next_++;
   observers_.emplace_back(id, std::move(observer));
   return id;
@@ -16,16 +16,20 @@ void DataRows::Unsubscribe(int subscription) {
   std::erase_if(observers_, [&](const auto& o) { return o.first == subscription; });
 }
 
-void DataRows::NotifyObservers() {
+void DataRows::NotifyObservers(RowChanges changes) {
   const auto snapshot = observers_;
-  for (const auto& o : snapshot) o.second();
+  for (const auto& o : snapshot) o.second(changes);
 }
 
 ServerTableRows::ServerTableRows(ServerTable& table)
     : table_(table), self_(std::make_shared<ServerTableRows*>(this)) {
   std::weak_ptr<ServerTableRows*> weak = self_;
-  table_.AddObserver([weak] {
-    if (auto self = weak.lock()) (*self)->NotifyObservers();
+  table_.AddObserver([weak](TableChanges table) {
+    RowChanges changes = 0;
+    if (table & tcCurrentRow) changes |= rcCurrentRow;
+    if (table & tcValues) changes |= rcValues;
+    if (table & tcRowCount) changes |= rcRowCount;
+    if (auto self = weak.lock()) (*self)->NotifyObservers(changes);
   });
 }
 
@@ -163,8 +167,13 @@ void TClientDataSet::SetRows(DataRows* rows) {
   if (DataRows* old = Rows()) old->Unsubscribe(rowsSubscription_);
   rows_ = rows;
   rowsAlive_ = rows ? rows->Liveness() : std::weak_ptr<const int>();
-  if (rows_) rowsSubscription_ = rows_->Subscribe([this] { Changed("Rows"); });
+  if (rows_)
+    rowsSubscription_ = rows_->Subscribe([this](RowChanges changes) {
+      lastRowChanges_ = changes;
+      Changed("Rows");
+    });
   Changed("Active");
+  lastRowChanges_ = rcAll;
   Changed("Rows");
 }
 

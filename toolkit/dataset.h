@@ -15,7 +15,16 @@ namespace lantervo {
 
 class ServerTable;
 
-// Rows in display order, a current row and a change signal.
+// What a change of the rows touched: views redraw no more than they must.
+enum RowChange : unsigned {
+  rcCurrentRow = 1,  // the current row moved
+  rcValues = 2,      // values (and so possibly the order) of rows changed
+  rcRowCount = 4,    // rows came or went, or the rows were replaced as a whole
+};
+using RowChanges = unsigned;
+constexpr RowChanges rcAll = rcCurrentRow | rcValues | rcRowCount;
+
+// Rows in display order, a current row and a change signal that says what changed.
 class DataRows {
  public:
   virtual ~DataRows() = default;
@@ -25,16 +34,16 @@ class DataRows {
   virtual std::string TextAt(int index, std::string_view field) const = 0;
   virtual bool BoolAt(int index, std::string_view field) const = 0;
 
-  int Subscribe(std::function<void()> observer);
+  int Subscribe(std::function<void(RowChanges)> observer);
   void Unsubscribe(int subscription);
   // Expires when the rows are destroyed, so a dataset that outlives them lets go of them.
   std::weak_ptr<const int> Liveness() const { return alive_; }
 
  protected:
-  void NotifyObservers();
+  void NotifyObservers(RowChanges changes = rcAll);
 
  private:
-  std::vector<std::pair<int, std::function<void()>>> observers_;
+  std::vector<std::pair<int, std::function<void(RowChanges)>>> observers_;
   int next_ = 1;
   std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
 };
@@ -110,7 +119,8 @@ class TParams : public Collection {
 class TField;
 
 // The dataset component of a window (the server table's setServer). The rows come from a
-// DataRows source; "Rows" is notified whenever they change.
+// DataRows source; "Rows" is notified whenever they change, and LastRowChanges says what
+// that change touched.
 class TClientDataSet : public Component {
   LANTERVO_CLASS()
 
@@ -125,6 +135,7 @@ class TClientDataSet : public Component {
   // Not owned; null detaches. Rows destroyed while attached read as detached.
   DataRows* Rows() const { return rowsAlive_.expired() ? nullptr : rows_; }
   void SetRows(DataRows* rows);
+  RowChanges LastRowChanges() const { return lastRowChanges_; }
   const std::vector<TField*>& Fields() const { return fields_; }
   TField* FindField(std::string_view fieldName) const;  // case ignored
 
@@ -135,6 +146,7 @@ class TClientDataSet : public Component {
   DataRows* rows_ = nullptr;
   std::weak_ptr<const int> rowsAlive_;
   int rowsSubscription_ = 0;
+  RowChanges lastRowChanges_ = rcAll;
   std::vector<TField*> fields_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/desktop.h"
+
 namespace lantervo {
 
 namespace {
@@ -194,11 +196,37 @@ void TDBGrid::SetDataSet(TClientDataSet* dataSet) {
   if (dataSet_) {
     FreeNotification(dataSet_);
     dataSetSubscription_ = dataSet_->Subscribe([this](Persistent&, const std::string& property) {
-      if (property == "Rows") Changed("Rows");
+      if (property == "Rows") RowsChanged(dataSet_->LastRowChanges());
     });
   }
   Changed("DataSet");
+  ShowRows(rcAll);
+}
+
+void TDBGrid::RowsChanged(RowChanges changes) {
+  if (changes == 0) return;
+  Desktop* desktop = GetDesktop();
+  if (!desktop) {
+    ShowRows(changes);
+    return;
+  }
+  const bool posted = pending_ != 0;
+  pending_ |= changes;
+  if (!posted)
+    desktop->Post([this, alive = Liveness()] {
+      if (!alive.expired()) RefreshRows();
+    });
+}
+
+void TDBGrid::RefreshRows() {
+  if (pending_ != 0) ShowRows(pending_);
+}
+
+void TDBGrid::ShowRows(RowChanges changes) {
+  pending_ = 0;
+  shown_ = changes;
   Changed("Rows");
+  shown_ = rcAll;
 }
 
 void TDBGrid::Notification(Component& removed) {
@@ -206,7 +234,7 @@ void TDBGrid::Notification(Component& removed) {
   if (&removed == dataSet_) {
     dataSet_ = nullptr;
     Changed("DataSet");
-    Changed("Rows");
+    ShowRows(rcAll);
   }
 }
 

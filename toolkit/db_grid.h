@@ -159,6 +159,15 @@ class TDBGrid : public TWinControl {
   // Asks the front end to paint everything again (a "Repaint" notification).
   void Repaint();
 
+  // Changes of the rows are gathered and shown at the next turn of the message loop, so a
+  // burst of them (start-up resets every row) costs the front end one refresh: subscribers
+  // hear "Rows" once, and ShownRowChanges says what changed since the "Rows" before. A grid
+  // on no desktop shows each change at once.
+  RowChanges ShownRowChanges() const { return shown_; }
+  RowChanges PendingRowChanges() const { return pending_; }
+  // Shows the pending changes now.
+  void RefreshRows();
+
   DrawColumnCellEvent OnDrawColumnCell;
   // User input: a click on a data row; keys (after OnKeyDown) move the current row.
   void ClickRow(int row);
@@ -169,7 +178,11 @@ class TDBGrid : public TWinControl {
 
  private:
   void FollowFonts();
+  void RowsChanged(RowChanges changes);
+  void ShowRows(RowChanges changes);
   TClientDataSet* dataSet_ = nullptr;
+  RowChanges pending_ = 0;
+  RowChanges shown_ = rcAll;
   int dataSetSubscription_ = 0;
   std::unique_ptr<TDBGridColumns> columns_;
   std::int64_t options_ = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |

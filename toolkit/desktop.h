@@ -86,6 +86,11 @@ class Desktop {
   virtual TimerId StartTimer(std::uint32_t interval, std::function<void()> tick) = 0;
   virtual void StopTimer(TimerId id) = 0;
 
+  // Runs operation at a later turn of the message loop (a message box's loop included), after
+  // what already waits there, under the application-wide handler. Only from the user-interface
+  // thread. Work that a burst of changes would each ask for is done there once.
+  virtual void Post(std::function<void()> operation) = 0;
+
   // The message loop: runs until Quit; carries out hand-offs as they come.
   virtual void Run() = 0;
   virtual void Quit() = 0;

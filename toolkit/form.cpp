@@ -99,6 +99,8 @@ void TForm::EndSession() {
 }
 
 bool TForm::IsShortCut(std::uint16_t key, ShiftState shift) {
+  // A window that a dialog has disabled takes no commands, by keyboard neither.
+  if (!Enabled()) return false;
   const ShortCut shortCut = MakeShortCut(key, shift);
   for (Component* c : Components())
     if (auto* list = dynamic_cast<TActionList*>(c))

@@ -73,7 +73,8 @@ class TForm : public TWinControl {
   // The platform reports the end of the session; runs OnEndSession under the error handler.
   void EndSession();
   // A key pressed while this window is active: runs the action with that shortcut (from the
-  // action lists owned by the window). Answers whether one ran.
+  // action lists owned by the window). Answers whether one ran; none runs while the window is
+  // disabled.
   bool IsShortCut(std::uint16_t key, ShiftState shift);
 
  protected:

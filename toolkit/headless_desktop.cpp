@@ -54,7 +54,9 @@ MessageBoxAnswer HeadlessDesktop::ShowMessageBox(const TForm* owner, const std::
     scripts_.pop_front();
   }
   messageBoxes_.push_back({NameOf(owner), caption, text, icon, buttons, script.answer});
-  // A modal box runs its own loop: hand-offs keep being carried out while it is open.
+  // A modal box runs its own loop: hand-offs and posted work keep being carried out while it
+  // is open.
+  RunPosted();
   if (script.closeWhen) {
     HandOffs().WaitUntil(script.closeWhen);
   } else {
@@ -193,6 +195,8 @@ std::int64_t HeadlessDesktop::NextTimerDue() const {
 void HeadlessDesktop::Advance(std::uint64_t milliseconds) {
   const std::uint64_t target = now_ + milliseconds;
   for (;;) {
+    // Each turn of the loop first runs what the last one posted.
+    RunPosted();
     auto next = timers_.end();
     for (auto it = timers_.begin(); it != timers_.end(); ++it)
       if (it->second.due <= target && (next == timers_.end() || it->second.due < next->second.due))
@@ -207,9 +211,26 @@ void HeadlessDesktop::Advance(std::uint64_t milliseconds) {
   now_ = target;
 }
 
+void HeadlessDesktop::Post(std::function<void()> operation) {
+  posted_.push_back(std::move(operation));
+}
+
+std::size_t HeadlessDesktop::RunPosted() {
+  std::size_t ran = 0;
+  while (!posted_.empty()) {
+    const std::function<void()> operation = std::move(posted_.front());
+    posted_.pop_front();
+    Dispatch(operation);
+    ++ran;
+  }
+  return ran;
+}
+
 void HeadlessDesktop::Run() {
+  RunPosted();
   // Like the platform's loop, a Quit that came first ends it at once.
   HandOffs().WaitUntil([this] { return quit_; });
+  RunPosted();
 }
 
 void HeadlessDesktop::Quit() {

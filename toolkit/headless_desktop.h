@@ -71,8 +71,15 @@ class HeadlessDesktop : public Desktop {
   void TrayBalloon(TTrayIcon& icon, const Balloon& balloon) override;
   TimerId StartTimer(std::uint32_t interval, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
+  void Post(std::function<void()> operation) override;
   void Run() override;
   void Quit() override;
+
+  // Posted operations run at the next turn of the loop: when a test calls RunPosted, when a
+  // message box opens, around each timer tick and in Run. RunPosted also runs what those
+  // operations post in turn, and answers how many ran.
+  std::size_t RunPosted();
+  std::size_t PostedWaiting() const { return posted_.size(); }
 
   // Message boxes. Each box takes the next scripted answer; without one it answers with its
   // first button. While a box is open the queued hand-offs run; with closeWhen the box stays
@@ -142,6 +149,7 @@ class HeadlessDesktop : public Desktop {
   std::uint64_t now_ = 0;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
+  std::deque<std::function<void()>> posted_;
   bool quit_ = false;  // guarded by the hand-off lock: Quit may come from a hand-off
   std::vector<std::string> handledErrors_;
 };

@@ -6,6 +6,7 @@
 #include "frontends/qt/control_bindings.h"
 #include "frontends/qt/menu_bindings.h"
 #include "frontends/qt/qt_convert.h"
+#include "frontends/qt/window_hints_x11.h"
 #include "toolkit/desktop.h"
 
 namespace lantervo::qt {
@@ -70,7 +71,19 @@ void FormWindow::ApplyFlags() {
   if (form_.GetBorderStyle() == bsNone) flags = Qt::Window | Qt::FramelessWindowHint;
   const bool wasVisible = isVisible();
   setWindowFlags(flags);
+  ApplyWindowManagerHints();
   if (wasVisible) show();
+}
+
+void FormWindow::ApplyWindowManagerHints() {
+  // Qt writes its own hints when it creates the window or changes its flags; ours come after.
+  if (auto hints = MotifHintsFor(form_)) SetMotifHints(*this, *hints);
+}
+
+void FormWindow::showEvent(QShowEvent* event) {
+  // The native window exists now and is not mapped yet: window managers read hints at the map.
+  ApplyWindowManagerHints();
+  QWidget::showEvent(event);
 }
 
 void FormWindow::ApplyMenu() {

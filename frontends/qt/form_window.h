@@ -27,9 +27,12 @@ class FormWindow : public QWidget {
   void ApplyGeometry();
   void ApplyMenu();
   void ApplyFlags();
+  // The window manager's hints that Qt's flags do not set (X11).
+  void ApplyWindowManagerHints();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   TForm& form_;

@@ -54,7 +54,7 @@ GridModel::GridModel(TDBGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid), alive_(grid.Liveness()) {}
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() || !Alive() ? 0 : grid_.RowCount();
+  return parent.isValid() || !Alive() ? 0 : rows_;
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
@@ -63,7 +63,7 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   // Cells are painted by the grid; the text is there for accessibility and tests.
-  if (!Alive() || role != Qt::DisplayRole) return {};
+  if (!Alive() || role != Qt::DisplayRole || index.row() >= grid_.RowCount()) return {};
   return ToQt(grid_.CellText(index.row(), index.column()));
 }
 
@@ -88,6 +88,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 
 void GridModel::Reset() {
   beginResetModel();
+  rows_ = Alive() ? grid_.RowCount() : 0;
   endResetModel();
 }
 
@@ -101,6 +102,8 @@ class CellPainter : public QStyledItemDelegate {
              const QModelIndex& index) const override {
     if (!view_.Alive()) return;
     TDBGrid& grid = view_.Grid();
+    // Rows that went since the view's last refresh are left to that refresh.
+    if (index.row() >= grid.RowCount()) return;
     GridDrawState state = 0;
     const bool showSelection = view_.hasFocus() || (grid.Options() & dgAlwaysShowSelection) != 0;
     if (index.row() == grid.CurrentRow() && showSelection) {
@@ -135,15 +138,19 @@ class GridBinding : public Binding {
     if (is("DefaultRowHeight") || is("Options"))
       view_.verticalHeader()->setDefaultSectionSize(static_cast<int>(grid_.DefaultRowHeight()) +
                                                     LineWidth());
-    if (is("Columns") || is("TitleFont") || is("DataSet") || is("Rows") || is("Options")) {
+    if (is("Columns") || is("TitleFont") || is("DataSet") || is("Options") ||
+        (property == "Rows" && (grid_.ShownRowChanges() & rcRowCount))) {
       view_.Model().Reset();
       for (int i = 0; i < grid_.Columns()->Count(); ++i) {
         const TColumn& column = (*grid_.Columns())[i];
         view_.setColumnWidth(i, static_cast<int>(column.Width()) + LineWidth());
         view_.setColumnHidden(i, !column.Visible());
       }
-      const int current = grid_.CurrentRow();
-      if (current >= 0) view_.scrollTo(view_.Model().index(current, 0));
+      ScrollToCurrent();
+    } else if (property == "Rows") {
+      // The same rows: the current row or values moved; the cells are painted from the grid.
+      ScrollToCurrent();
+      view_.viewport()->update();
     }
     if (is("Repaint") || is("Color")) view_.viewport()->update();
     if (is("Visible")) view_.setVisible(grid_.Visible());
@@ -151,6 +158,10 @@ class GridBinding : public Binding {
 
  private:
   int LineWidth() const { return view_.showGrid() ? 1 : 0; }
+  void ScrollToCurrent() {
+    const int current = grid_.CurrentRow();
+    if (current >= 0) view_.scrollTo(view_.Model().index(current, 0));
+  }
   GridView& view_;
   TDBGrid& grid_;
 };

@@ -44,6 +44,8 @@ class GridModel : public QAbstractTableModel {
   bool Alive() const { return !alive_.expired(); }
   TDBGrid& grid_;
   std::weak_ptr<const int> alive_;
+  // The view is told of a new row count only at a reset; until then it keeps the old one.
+  int rows_ = 0;
 };
 
 class GridView : public QTableView {

@@ -42,7 +42,8 @@ struct QtDesktop::Waker {
 namespace {
 
 // Keys typed in a window go to the window's action shortcuts before the focused control sees
-// them; a window runs its own shortcuts only, and only while it has the keyboard.
+// them; a window runs its own shortcuts only, only while it has the keyboard, and never while
+// a dialog has disabled it or a message box blocks it.
 class ShortCutFilter : public QObject {
  public:
   explicit ShortCutFilter(Desktop& desktop) : desktop_(desktop) {}
@@ -54,7 +55,9 @@ class ShortCutFilter : public QObject {
     // Once per key: at its first receiver, not again while it climbs to the parents.
     if (focus ? widget != focus : !widget->isWindow()) return false;
     auto* window = dynamic_cast<FormWindow*>(widget->window());
-    if (!window || !window->Alive()) return false;
+    if (!window || !window->Alive() || !window->isEnabled()) return false;
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->window() != window)
+      return false;
     auto& key = static_cast<QKeyEvent&>(*event);
     const std::uint16_t vk = VirtualKey(key);
     if (vk == 0) return false;
@@ -359,6 +362,13 @@ void QtDesktop::StopTimer(TimerId id) {
   it->second->stop();
   it->second->deleteLater();
   timers_.erase(it);
+}
+
+void QtDesktop::Post(std::function<void()> operation) {
+  // A queued call: it waits behind the events already posted, in any loop of this thread.
+  QMetaObject::invokeMethod(
+      context_.get(), [this, operation = std::move(operation)] { Dispatch(operation); },
+      Qt::QueuedConnection);
 }
 
 void QtDesktop::Run() {

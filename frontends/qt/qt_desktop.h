@@ -43,6 +43,7 @@ class QtDesktop : public Desktop {
   void TrayBalloon(TTrayIcon& icon, const Balloon& balloon) override;
   TimerId StartTimer(std::uint32_t interval, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
+  void Post(std::function<void()> operation) override;
   void Run() override;
   void Quit() override;
 

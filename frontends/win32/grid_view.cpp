@@ -47,7 +47,8 @@ class GridBinding : public ControlBinding {
     ControlBinding::Update(property);
     if (property.empty() || property == "Columns" || property == "TitleFont" || property == "Font")
       BuildColumns();
-    if (property.empty() || property == "Rows" || property == "DataSet") SyncRows();
+    if (property.empty() || property == "DataSet") SyncRows(rcAll);
+    if (property == "Rows") SyncRows(grid_.ShownRowChanges());
     if (property == "Repaint" || property == "Enabled" || property == "Options")
       InvalidateRect(hwnd_, nullptr, FALSE);
   }
@@ -151,16 +152,18 @@ class GridBinding : public ControlBinding {
     SelectObject(draw.hDC, old);
   }
 
-  void SyncRows() {
+  // Once per turn of the loop at most: the grid gathers its row changes.
+  void SyncRows(RowChanges changes) {
     syncing_ = true;
-    ListView_SetItemCountEx(hwnd_, grid_.RowCount(), LVSICF_NOSCROLL);
+    if (changes & rcRowCount) ListView_SetItemCountEx(hwnd_, grid_.RowCount(), LVSICF_NOSCROLL);
     const int current = grid_.CurrentRow();
-    ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (current >= 0) {
-      ListView_SetItemState(hwnd_, current, LVIS_SELECTED | LVIS_FOCUSED,
-                            LVIS_SELECTED | LVIS_FOCUSED);
-      ListView_EnsureVisible(hwnd_, current, FALSE);
+    if (changes & (rcRowCount | rcCurrentRow)) {
+      ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+      if (current >= 0)
+        ListView_SetItemState(hwnd_, current, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
     }
+    if (current >= 0) ListView_EnsureVisible(hwnd_, current, FALSE);
     syncing_ = false;
     InvalidateRect(hwnd_, nullptr, FALSE);
   }

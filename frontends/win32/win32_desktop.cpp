@@ -72,6 +72,10 @@ LRESULT CALLBACK Win32Desktop::HelperProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     self->HandOffs().Drain();
     return 0;
   }
+  if (self && msg == kPostedMessage) {
+    self->RunPosted();
+    return 0;
+  }
   if (self && msg == WM_TIMER) {
     auto it = self->timers_.find(static_cast<TimerId>(wParam));
     if (it != self->timers_.end()) {
@@ -300,11 +304,28 @@ void Win32Desktop::StopTimer(TimerId id) {
   if (timers_.erase(id)) KillTimer(helper_, static_cast<UINT_PTR>(id));
 }
 
+void Win32Desktop::Post(std::function<void()> operation) {
+  // One message stands for everything posted until it arrives; any loop of the thread (a
+  // message box's too) delivers it to the helper window.
+  posted_.push_back(std::move(operation));
+  if (posted_.size() == 1) PostMessageW(helper_, kPostedMessage, 0, 0);
+}
+
+void Win32Desktop::RunPosted() {
+  // What these operations post in turn waits for the next message.
+  std::deque<std::function<void()>> batch;
+  batch.swap(posted_);
+  for (const auto& operation : batch) Dispatch(operation);
+}
+
 bool Win32Desktop::PreTranslate(MSG& msg) {
   if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
   HWND top = GetAncestor(msg.hwnd, GA_ROOT);
   for (auto& [form, binding] : forms_) {
     if (binding->Handle() != top || !top) continue;
+    // Disabling a window leaves the focus in its control, whose keys keep coming; but a
+    // window that a dialog or box has disabled takes no input, shortcuts least of all.
+    if (!IsWindowEnabled(top)) return true;
     if (HACCEL accelerators = binding->Accelerators())
       if (TranslateAcceleratorW(top, accelerators, &msg)) return true;
     return binding->UsesDialogKeys() && IsDialogMessageW(top, &msg);

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,6 +22,7 @@ class FormWindow;
 // Our own window messages.
 constexpr UINT kHandOffMessage = WM_APP + 1;
 constexpr UINT kTrayMessage = WM_APP + 2;
+constexpr UINT kPostedMessage = WM_APP + 3;
 
 class Win32Desktop : public Desktop {
  public:
@@ -46,6 +48,7 @@ class Win32Desktop : public Desktop {
   void TrayBalloon(TTrayIcon& icon, const Balloon& balloon) override;
   TimerId StartTimer(std::uint32_t interval, std::function<void()> tick) override;
   void StopTimer(TimerId id) override;
+  void Post(std::function<void()> operation) override;
   void Run() override;
   void Quit() override;
 
@@ -82,6 +85,7 @@ class Win32Desktop : public Desktop {
   // Accelerators of the active form and Tab navigation in dialogs; true when taken.
   bool PreTranslate(MSG& msg);
   HWND Owner(const TForm* form);
+  void RunPosted();
 
   HINSTANCE instance_;
   HWND helper_ = nullptr;
@@ -93,6 +97,7 @@ class Win32Desktop : public Desktop {
   UINT nextTrayId_ = 1;
   std::map<TimerId, std::function<void()>> timers_;
   TimerId nextTimer_ = 1;
+  std::deque<std::function<void()>> posted_;
   bool quit_ = false;
 };
 

@@ -58,7 +58,9 @@ TEST(ServerTableText, CodePageNulAndWidthInBytes) {
   t.AppendRow();
   t.SetText("Name", "Kone\xC4\x8D caf\xC3\xA9");  // č is not in 1252, é is
   t.SetText("Url", std::string("http://a/\0hidden", 16));
-  t.SetText("Status", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+  t.SetText(
+      "Status",
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
   t.PostRow();
   EXPECT_EQ(t.GetText("Name"), "Kone? caf\xC3\xA9");
   EXPECT_EQ(t.GetText("Url"), "http://a/");
@@ -70,7 +72,8 @@ TEST(ServerTableText, DoubleByteCharacterIsNeverSplitByTheCut) {
   ServerTable t = MakeTable(932);
   t.CreateList();
   t.AppendRow();
-  t.SetText("Status", "a\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5");  // a + 5 × 日
+  t.SetText("Status",
+            "a\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5");  // a + 5 × 日
   t.PostRow();
   // "a" + four two-byte characters fill nine bytes; the fifth would split at byte 10.
   EXPECT_EQ(t.GetText("Status"), "a\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5\xE6\x97\xA5");
@@ -231,9 +234,11 @@ TEST(ServerTableEvents, AfterInsertSeesPostedRowCountAfterDeleteSeesRemainder) {
 TEST(ServerTableErrors, MessagesCarryTheTableName) {
   ServerTable t = MakeTable();
   t.CreateList();
-  EXPECT_EQ(MessageOf([&] { t.DeleteRow(); }), "setServer: Cannot perform this operation on an empty dataset");
+  EXPECT_EQ(MessageOf([&] { t.DeleteRow(); }),
+            "setServer: Cannot perform this operation on an empty dataset");
   AddRow(t, "a");
-  EXPECT_EQ(MessageOf([&] { t.SetText("Name", "b"); }), "setServer: Dataset not in edit or insert mode");
+  EXPECT_EQ(MessageOf([&] { t.SetText("Name", "b"); }),
+            "setServer: Dataset not in edit or insert mode");
   EXPECT_EQ(t.GetText("Name"), "a");
   EXPECT_EQ(MessageOf([&] { t.GetText("Host"); }), "setServer: Field 'Host' not found");
   EXPECT_EQ(MessageOf([&] { t.SetInt("Port", 1); }), "setServer: Field 'Port' not found");
@@ -255,17 +260,45 @@ TEST(ServerTableChanged, SetByPostsAndDeletesOnly) {
 TEST(ServerTableViews, RowsByIndexAndObservers) {
   ServerTable t = MakeTable();
   t.CreateList();
-  int notified = 0;
-  t.AddObserver([&] { ++notified; });
+  std::vector<TableChanges> notified;
+  t.AddObserver([&](TableChanges changes) { notified.push_back(changes); });
   AddRow(t, "b", [](ServerTable& tt) { tt.SetBool("Active", true); });
   AddRow(t, "a");
-  EXPECT_GT(notified, 0);
+  EXPECT_EQ(notified, (std::vector<TableChanges>{tcAll, tcAll}));
   EXPECT_EQ(t.TextAt(0, "Name"), "a");
   EXPECT_TRUE(t.BoolAt(1, "Active"));
   EXPECT_FALSE(t.BoolAt(0, "Active"));
   t.MoveTo(1);
   EXPECT_EQ(t.GetText("Name"), "b");
   EXPECT_EQ(t.TextAt(5, "Name"), "");
+}
+
+// Views learn what a change touched: a move, values in place, a row that moved with its new
+// name, rows that came or went.
+TEST(ServerTableViews, ObserversHearWhatAChangeTouched) {
+  ServerTable t = MakeTable();
+  t.CreateList();
+  AddRow(t, "a");
+  AddRow(t, "b");
+  std::vector<TableChanges> notified;
+  t.AddObserver([&](TableChanges changes) { notified.push_back(changes); });
+  t.MoveFirst();
+  t.MoveNext();
+  t.BeginEdit();
+  t.SetText("Result", "Waiting...");
+  t.PostRow();
+  t.BeginEdit();
+  t.SetText("Name", "0 first");
+  t.PostRow();
+  EXPECT_EQ(t.CurrentIndex(), 0);
+  t.DeleteRow();
+  t.AppendRow();
+  t.DeleteRow();  // the insert is only dropped
+  EXPECT_EQ(notified, (std::vector<TableChanges>{tcCurrentRow, tcCurrentRow, tcValues,
+                                                 tcValues | tcCurrentRow, tcAll, tcCurrentRow}));
+  notified.clear();
+  t.Close();
+  EXPECT_EQ(notified, (std::vector<TableChanges>{tcAll}));
 }
 
 }  // namespace

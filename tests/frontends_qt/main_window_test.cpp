@@ -57,8 +57,15 @@ class MainWindowTest : public ::testing::Test {
     return *view;
   }
 
-  QImage GridPixels() { return Grid().viewport()->grab().toImage(); }
-  QRect Cell(int row, int column) { return Grid().visualRect(Grid().Model().index(row, column)); }
+  // The view as the user sees it once the loop has turned (the grid refreshes then).
+  QImage GridPixels() {
+    QApplication::processEvents();
+    return Grid().viewport()->grab().toImage();
+  }
+  QRect Cell(int row, int column) {
+    QApplication::processEvents();
+    return Grid().visualRect(Grid().Model().index(row, column));
+  }
   // The 16x16 square at the top-left corner of a row's status cell.
   QImage StatusSquare(const QImage& pixels, int row) {
     return pixels.copy(QRect(Cell(row, 0).topLeft(), QSize(16, 16)))
@@ -125,8 +132,10 @@ TEST_F(MainWindowTest, EachRowShowsTheBallOfItsStatus) {
 TEST_F(MainWindowTest, TheGridFollowsTheTable) {
   AddRows({{"a", "", true}});
   form->Show();
+  QApplication::processEvents();
   EXPECT_EQ(Grid().Model().rowCount({}), 1);
   AddRows({{"b", "OK", true}});
+  QApplication::processEvents();  // the grid refreshes at the next turn of the loop
   EXPECT_EQ(Grid().Model().rowCount({}), 2);
   EXPECT_EQ(Grid().Model().data(Grid().Model().index(1, 1), Qt::DisplayRole).toString(),
             QStringLiteral("b"));
@@ -139,6 +148,40 @@ TEST_F(MainWindowTest, TheGridFollowsTheTable) {
   EXPECT_EQ(Cell(0, 3).width(), 265);
   EXPECT_EQ(Cell(0, 0).height(), 18);
   EXPECT_EQ(Grid().geometry(), QRect(-2, 60, 572, 226));
+}
+
+// Start-up's row reset, a run or a burst of additions: the view is refreshed once per turn
+// of the loop, its model reset only when rows came or went, and the current row kept in view.
+TEST_F(MainWindowTest, ABurstOfRowChangesRefreshesTheViewOnce) {
+  AddRows({{"a", "", true}});
+  form->Show();
+  QApplication::processEvents();
+  int resets = 0;
+  QObject::connect(&Grid().Model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+  std::vector<Row> rows;
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) names.push_back("server " + std::to_string(100 + i));
+  for (const std::string& name : names) rows.push_back({name.c_str(), "", true});
+  AddRows(rows);
+  EXPECT_EQ(resets, 0);
+  EXPECT_EQ(Grid().Model().rowCount({}), 1) << "the view hears of new rows at the refresh";
+  QApplication::processEvents();
+  EXPECT_EQ(resets, 1);
+  EXPECT_EQ(Grid().Model().rowCount({}), 61);
+
+  ServerTable& table = form->setServer;
+  for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
+    table.BeginEdit();
+    table.SetText("Status", "OK");
+    table.PostRow();
+  }
+  QApplication::processEvents();
+  EXPECT_EQ(resets, 1) << "moves and new values need no reset";
+  const int current = form->gridLink->CurrentRow();
+  ASSERT_EQ(current, 60);
+  EXPECT_TRUE(Grid().viewport()->rect().contains(Cell(current, 1).center()))
+      << "the current row is scrolled into view";
+  EXPECT_EQ(StatusSquare(GridPixels(), current), Ball("ball_green"));
 }
 
 TEST_F(MainWindowTest, ClicksAndKeysMoveTheCurrentRow) {

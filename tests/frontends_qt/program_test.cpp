@@ -1,15 +1,18 @@
 // The whole program on the Qt desktop from a clean folder: the two first-start notices, the main
 // window with the default entry, a check run against a loopback server shown in the grid, the
-// lamp and the status bar; a second start on the same session ends at once.
+// lamp and the status bar; a second start on the same session ends at once; the main window's
+// shortcuts stay still under a message box, and a dialog outlives the window manager's close.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/program.h"
 #include "core/config_store.h"
@@ -78,6 +81,7 @@ TEST_F(ProgramTest, FirstStartShowsTheNoticesThenTheMainWindowAndARunShowsItsOut
   }
   TMainForm& form = *program.MainForm();
   form.Show();
+  QApplication::processEvents();  // the loop's first turn, where the grid shows start-up's rows
   FormWindow& window = desktop.WindowOf(form);
   EXPECT_TRUE(window.isVisible());
   auto* grid = window.findChild<GridView*>(QStringLiteral("gridLink"));
@@ -175,6 +179,85 @@ TEST_F(ProgramTest, WithoutGlobalHotKeysTheLogSaysSoOnce) {
   const auto first = log.find(notice);
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_EQ(log.find(notice, first + 1), std::string::npos) << "said once";
+}
+
+// The Delete question blocks the main window: Ctrl+Q there must not quit under the box, also
+// where the window manager leaves the keyboard with the main window.
+TEST_F(ProgramTest, QuitPressedOnTheMainWindowUnderTheDeleteQuestionDoesNothing) {
+  QtDesktop desktop;
+  Program program(Services(desktop));
+  {
+    BoxCloser closer;
+    ASSERT_EQ(program.Start(), Program::StartResult::Running);
+  }
+  TMainForm& form = *program.MainForm();
+  form.Show();
+  FormWindow& window = desktop.WindowOf(form);
+  auto* grid = window.findChild<GridView*>(QStringLiteral("gridLink"));
+  ASSERT_NE(grid, nullptr);
+  QApplication::setActiveWindow(&window);
+  grid->setFocus();
+
+  bool asked = false, closingUnderTheBox = true;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    poll.stop();
+    asked = true;
+    QApplication::setActiveWindow(&window);
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Q, Qt::ControlModifier);
+    closingUnderTheBox = form.IsClosing;
+    box->button(QMessageBox::No)->click();
+  });
+  poll.start(5);
+  QTest::keyClick(grid, Qt::Key_R, Qt::ControlModifier);
+  ASSERT_TRUE(asked) << "Ctrl+R asks before deleting";
+  EXPECT_FALSE(closingUnderTheBox);
+  EXPECT_FALSE(form.IsClosing);
+  EXPECT_EQ(form.setServer.RowCount(), 1);
+  EXPECT_TRUE(window.isVisible());
+
+  // With the box gone the window's shortcuts work again: Ctrl+H hides it.
+  QApplication::setActiveWindow(&window);
+  grid->setFocus();
+  QTest::keyClick(grid, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_FALSE(form.Visible());
+}
+
+// A dialog without a close box ignores the window manager's close request: it stays up, the
+// main window stays disabled under it, and its own buttons leave it with the main window
+// enabled again.
+TEST_F(ProgramTest, TheWindowManagersCloseNeverLeavesTheMainWindowDisabledWithoutADialog) {
+  QtDesktop desktop;
+  Program program(Services(desktop));
+  {
+    BoxCloser closer;
+    ASSERT_EQ(program.Start(), Program::StartResult::Running);
+  }
+  TMainForm& form = *program.MainForm();
+  form.Show();
+  ASSERT_TRUE(form.actionSettings->Execute());
+  TForm& settings = *program.SettingsForm();
+  FormWindow& dialog = desktop.WindowOf(settings);
+  ASSERT_TRUE(dialog.isVisible());
+  ASSERT_FALSE(desktop.WindowOf(form).isEnabled());
+
+  // What the platform does with the window manager's close request (close box, Alt+F4).
+  ASSERT_NE(dialog.windowHandle(), nullptr);
+  dialog.windowHandle()->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(settings.Visible());
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_FALSE(form.Enabled());
+
+  auto* cancel = dialog.findChild<QPushButton*>(QStringLiteral("buttonCancel"));
+  ASSERT_NE(cancel, nullptr);
+  cancel->click();
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_TRUE(form.Enabled());
+  EXPECT_TRUE(desktop.WindowOf(form).isEnabled());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "frontends/qt/form_window.h"
 #include "frontends/qt/qt_convert.h"
 #include "frontends/qt/qt_desktop.h"
+#include "frontends/qt/window_hints_x11.h"
 #include "toolkit/extra_controls.h"
 #include "toolkit/form.h"
 #include "toolkit/images.h"
@@ -261,6 +262,42 @@ TEST_F(WidgetsTest, AWindowWithoutCloseBoxIgnoresCloseRequests) {
   EXPECT_EQ(asked, 0);
   EXPECT_TRUE(form->Visible());
   EXPECT_TRUE(Window().isVisible());
+}
+
+// A dialog without title-bar buttons offers the window manager a title, a border and moving:
+// no close, minimize or maximize, which window managers would otherwise add.
+TEST_F(WidgetsTest, AWindowWithoutTitleBarButtonsAsksTheWindowManagerForNone) {
+  form->Show();
+  const Qt::WindowFlags flags = Window().windowFlags();
+  EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+  for (const Qt::WindowType button : {Qt::WindowSystemMenuHint, Qt::WindowCloseButtonHint,
+                                      Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint})
+    EXPECT_FALSE(flags.testFlag(button)) << button;
+  const auto hints = MotifHintsFor(*form);
+  ASSERT_TRUE(hints.has_value());
+  EXPECT_EQ(hints->flags, MotifHints::kFunctions | MotifHints::kDecorations);
+  EXPECT_EQ(hints->functions, MotifHints::kMove);
+  EXPECT_EQ(hints->decorations, MotifHints::kBorder | MotifHints::kTitle);
+
+  // The main window's close and minimize boxes stay as Qt asks for them.
+  form->SetBorderIcons(biSystemMenu | biMinimize);
+  EXPECT_FALSE(MotifHintsFor(*form).has_value());
+  EXPECT_TRUE(Window().windowFlags().testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_TRUE(Window().windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(Window().windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+// On an X display the hints are on the window before the window manager maps it, also after
+// the flags changed (Qt writes its own then).
+TEST_F(WidgetsTest, TheXServerHoldsTheHintsOfAWindowWithoutButtons) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+    GTEST_SKIP() << "needs an X display (QT_QPA_PLATFORM=xcb)";
+  form->Show();
+  EXPECT_EQ(ReadMotifHints(Window()), MotifHintsFor(*form));
+  form->SetBorderStyle(bsDialog);
+  ASSERT_TRUE(Window().isVisible());
+  EXPECT_EQ(ReadMotifHints(Window()), MotifHintsFor(*form));
 }
 
 class MenuTest : public WidgetsTest {

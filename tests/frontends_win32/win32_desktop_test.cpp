@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,6 +30,13 @@ namespace {
 
 class Win32DesktopTest : public ::testing::Test {
  protected:
+  // Runs the loop until what is waiting now has been handled.
+  void RunOneTurn() {
+    const auto stop = desktop.StartTimer(10, [this] { desktop.Quit(); });
+    desktop.Run();
+    desktop.StopTimer(stop);
+  }
+
   Win32Desktop desktop{GetModuleHandleW(nullptr)};
 };
 
@@ -343,19 +352,43 @@ TEST_F(Win32DesktopTest, ShortcutsRunEnabledActionsOfTheWindowTheKeyIsFor) {
   // Ctrl held down, as the thread's keyboard state says; the keys arrive through the loop.
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
-  SetKeyboardState(keys);
+  BYTE ctrl[256];
+  std::copy(std::begin(keys), std::end(keys), std::begin(ctrl));
+  ctrl[VK_CONTROL] = ctrl[VK_LCONTROL] = 0x80;
+  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+  SetKeyboardState(ctrl);
   PostMessageW(mainWindow, WM_KEYDOWN, 'H', 0);
   PostMessageW(mainWindow, WM_KEYDOWN, 'L', 0);
   PostMessageW(dialogWindow, WM_KEYDOWN, 'H', 0);
-  const auto stop = desktop.StartTimer(10, [&] { desktop.Quit(); });
-  desktop.Run();
-  desktop.StopTimer(stop);
-  keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+  RunOneTurn();
   SetKeyboardState(keys);
 
   EXPECT_EQ(hides, 1);  // not again for the dialog, which has no such shortcut
   EXPECT_EQ(logs, 0);   // disabled
+
+  // A window that a dialog disabled keeps the focus in its control, whose keys still come;
+  // a message box disables its owner too. Neither runs the window's shortcuts.
+  main.SetEnabled(false);
+  SetKeyboardState(ctrl);
+  PostMessageW(mainWindow, WM_KEYDOWN, 'H', 0);
+  RunOneTurn();
+  main.SetEnabled(true);
+  int ticks = 0;
+  const auto boxKeys = desktop.StartTimer(10, [&] {
+    if (++ticks == 1) {
+      SetKeyboardState(ctrl);
+      PostMessageW(mainWindow, WM_KEYDOWN, 'H', 0);
+    } else if (HWND box = FindThreadDialog(L"Delete")) {
+      PostMessageW(box, WM_COMMAND, IDNO, 0);
+    }
+  });
+  desktop.ShowMessageBox(&main, "Delete", "Delete server?", MessageBoxIcon::Question,
+                         MessageBoxButtons::YesNo);
+  desktop.StopTimer(boxKeys);
+  RunOneTurn();
+  SetKeyboardState(keys);
+  EXPECT_EQ(hides, 1);
+  EXPECT_TRUE(IsWindowEnabled(mainWindow));
 }
 
 TEST_F(Win32DesktopTest, ControlsReportTypingAndClicksAndFollowTheirProperties) {
@@ -483,6 +516,70 @@ class TwoRows : public DataRows {
  private:
   int current_ = 0;
 };
+
+// Rows whose number and current row a test sets, saying what changed.
+class ManyRows : public DataRows {
+ public:
+  int count = 2;
+  int current = 0;
+  int RowCount() const override { return count; }
+  int CurrentIndex() const override { return count == 0 ? -1 : current; }
+  void MoveTo(int index) override {
+    current = index;
+    NotifyObservers(rcCurrentRow);
+  }
+  std::string TextAt(int index, std::string_view) const override {
+    return "server " + std::to_string(index);
+  }
+  bool BoolAt(int, std::string_view) const override { return true; }
+  void Grow(int rows) {
+    count = rows;
+    NotifyObservers(rcRowCount | rcValues);
+  }
+};
+
+// A burst of row changes reaches the list view once, at the next turn of the loop (a message
+// box's loop too): the item count, the selected current row, scrolled into view.
+TEST_F(Win32DesktopTest, TheGridRefreshesTheListViewOncePerTurnOfTheLoop) {
+  TestForm form(desktop);
+  form.SetClientWidth(572);
+  form.SetClientHeight(226);
+  ManyRows rows;
+  auto& data = form.Add<TClientDataSet>("setServer");
+  data.SetRows(&rows);
+  auto& grid = form.Add<TDBGrid>("gridLink");
+  grid.SetParent(&form);
+  grid.SetBounds(0, 0, 572, 226);
+  grid.SetDataSet(&data);
+  grid.SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect);
+  grid.Columns()->Add().SetFieldName("Name");
+  HWND hwnd = desktop.WindowOf(form);
+  form.Show();
+  HWND list = FindWindowExW(hwnd, nullptr, WC_LISTVIEWW, nullptr);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(ListView_GetItemCount(list), 2);
+
+  rows.Grow(500);
+  for (int row = 0; row < 500; ++row) rows.MoveTo(row);
+  EXPECT_EQ(ListView_GetItemCount(list), 2) << "not before the loop turns";
+  RunOneTurn();
+  EXPECT_EQ(ListView_GetItemCount(list), 500);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 499);
+  const int top = ListView_GetTopIndex(list);
+  EXPECT_LE(top, 499);
+  EXPECT_GT(top + ListView_GetCountPerPage(list), 499) << "the current row is in view";
+
+  rows.MoveTo(3);
+  int ticks = 0;
+  const auto closer = desktop.StartTimer(10, [&] {
+    if (++ticks > 1)
+      if (HWND box = FindThreadDialog(L"Lantervo")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  desktop.ShowMessageBox(nullptr, "Lantervo", "Waiting", MessageBoxIcon::Information,
+                         MessageBoxButtons::Ok);
+  desktop.StopTimer(closer);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 3) << "refreshed inside the box";
+}
 
 TEST_F(Win32DesktopTest, GridCellsArePaintedByTheDrawingHandler) {
   TestForm form(desktop);

@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "toolkit/form.h"
 #include "toolkit/headless_desktop.h"
 #include "toolkit/images.h"
@@ -149,6 +152,33 @@ TEST_F(DesktopTest, ClosingTheMainWindowBeforeTheLoopEndsTheLoopAtOnce) {
   form.Close();
   desktop.Run();  // returns: the main window closed before
   EXPECT_TRUE(desktop.QuitRequested());
+}
+
+// Posted work waits for the next turn of the loop: a test's RunPosted, a message box's own
+// loop, a timer tick; what it posts in turn runs in the same RunPosted, and its errors go to
+// the application-wide handler.
+TEST_F(DesktopTest, PostedWorkRunsInOrderAtTheNextTurnOfTheLoop) {
+  std::vector<std::string> ran;
+  desktop.Post([&] { ran.push_back("first"); });
+  desktop.Post([&] {
+    ran.push_back("second");
+    desktop.Post([&] { ran.push_back("posted by second"); });
+    throw std::runtime_error("second failed");
+  });
+  EXPECT_TRUE(ran.empty());
+  EXPECT_EQ(desktop.PostedWaiting(), 2u);
+  EXPECT_EQ(desktop.RunPosted(), 3u);
+  EXPECT_THAT(ran, ElementsAre("first", "second", "posted by second"));
+  EXPECT_THAT(desktop.HandledErrors(), ElementsAre("second failed"));
+
+  desktop.Post([&] { ran.push_back("in the box"); });
+  desktop.ShowMessageBox(&form, "Delete", "Delete server?", MessageBoxIcon::Question,
+                         MessageBoxButtons::YesNo);
+  EXPECT_EQ(ran.back(), "in the box");
+  desktop.StartTimer(100, [&] { desktop.Post([&] { ran.push_back("after the tick"); }); });
+  desktop.Advance(250);
+  EXPECT_EQ(std::count(ran.begin(), ran.end(), "after the tick"), 2);
+  EXPECT_EQ(desktop.PostedWaiting(), 0u);
 }
 
 TEST(TrayText, CutsCountUtf16UnitsAndKeepCharactersWhole) {

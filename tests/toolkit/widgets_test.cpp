@@ -96,6 +96,14 @@ TEST_F(Window, ShortcutsRunTheEnabledActionOfTheWindowsActionLists) {
   hide.SetEnabled(false);
   EXPECT_FALSE(form.IsShortCut('H', ssCtrl));
   EXPECT_THAT(ran, ElementsAre("hide"));
+  // A window that a dialog has disabled runs none of its shortcuts.
+  hide.SetEnabled(true);
+  form.SetEnabled(false);
+  EXPECT_FALSE(form.IsShortCut('H', ssCtrl));
+  EXPECT_THAT(ran, ElementsAre("hide"));
+  form.SetEnabled(true);
+  EXPECT_TRUE(form.IsShortCut('H', ssCtrl));
+  EXPECT_THAT(ran, ElementsAre("hide", "hide"));
   EXPECT_EQ(ShortCutToText(MakeShortCut(keys::kF1, 0)), "F1");
   EXPECT_EQ(ShortCutToText(MakeShortCut('Q', ssCtrl | ssShift)), "Shift+Ctrl+Q");
   EXPECT_EQ(ShortCutToText(0), "");

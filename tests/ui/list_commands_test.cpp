@@ -59,6 +59,13 @@ TEST_F(ListCommandsTest, AddAndEditOpenTheDialogWithTheTimerStoppedAndTheWindowD
   EXPECT_EQ(dialog->editName->Text(), Current());
   EXPECT_FALSE(form->Enabled());
   EXPECT_FALSE(form->timerCheck->Enabled());
+  // The disabled main window takes no shortcut: neither Quit nor Delete under the dialog.
+  const auto boxes = desktop.MessageBoxes().size();
+  EXPECT_FALSE(form->IsShortCut('Q', ssCtrl));
+  EXPECT_FALSE(form->IsShortCut('R', ssCtrl));
+  EXPECT_FALSE(form->IsClosing);
+  EXPECT_FALSE(desktop.QuitRequested());
+  EXPECT_EQ(desktop.MessageBoxes().size(), boxes);
   dialog->buttonCancel->Click();
   EXPECT_TRUE(form->timerCheck->Enabled());
 }
