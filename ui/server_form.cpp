@@ -1,5 +1,6 @@
 #include "ui/server_form.h"
 
+#include "core/config_store.h"
 #include "core/int_parse.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
