@@ -12,9 +12,9 @@ namespace lantervo::bench {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // Repetitions also report their aggregates, under names such as "..._median".
     for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-        times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+      if (!run.error_occurred) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   // Prints "label: ours / peer = ratio (goal ...)"; returns the ratio (0 when either is missing).
