@@ -1,5 +1,6 @@
 // GETs against one local server, our client side by side with libcurl in the same run:
-// sequential keep-alive GETs of a 1 KB and a 1 MB body, and GETs each on a new connection.
+// sequential keep-alive GETs of a 1 KB and a 1 MB body, GETs each on a new connection, and
+// keep-alive GETs of 1 KB over HTTPS through the loopback TLS test server (ratio of medians).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -8,7 +9,9 @@
 
 #include "bench/ratio_reporter.h"
 #include "monitor/http_client.h"
+#include "platform/tls.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/tls_test_server.h"
 
 #ifdef LANTERVO_HAVE_CURL
 #include <curl/curl.h>
@@ -53,11 +56,17 @@ std::string Page(std::size_t size) {
   return page;
 }
 
-enum class Kind { KeepAlive1K, KeepAlive1M, NewConnection };
+lantervo::test::TlsTestServer& Tls() {
+  static lantervo::test::TlsTestServer tls(lantervo::test::TestCertificate::Good, Server().Port());
+  return tls;
+}
+
+enum class Kind { KeepAlive1K, KeepAlive1M, NewConnection, HttpsKeepAlive1K };
 
 void Serve(Kind kind) {
   switch (kind) {
     case Kind::KeepAlive1K:
+    case Kind::HttpsKeepAlive1K:
       Server().AnswerAlways(HttpTestServer::Ok(Page(1024), "Content-Type: text/html\r\n"));
       break;
     case Kind::KeepAlive1M:
@@ -71,10 +80,17 @@ void Serve(Kind kind) {
   }
 }
 
+std::string UrlFor(Kind kind) {
+  return kind == Kind::HttpsKeepAlive1K ? Tls().Url("/status.html") : Server().Url("/status.html");
+}
+
 void Ours(benchmark::State& state, Kind kind) {
   Serve(kind);
-  lantervo::HttpClient client;
-  const std::string url = Server().Url("/status.html");
+  lantervo::HttpClientOptions options;
+  options.httpsEnabled = true;
+  options.tlsTrustAnchors = lantervo::test::TestCaPem();
+  lantervo::HttpClient client(options);
+  const std::string url = UrlFor(kind);
   UserCpuCounter userCpu(state);
   for (auto _ : state) benchmark::DoNotOptimize(client.Get(url));
 }
@@ -88,8 +104,11 @@ std::size_t Append(char* data, std::size_t size, std::size_t count, void* body) 
 void Curl(benchmark::State& state, Kind kind) {
   Serve(kind);
   CURL* curl = curl_easy_init();
-  const std::string url = Server().Url("/status.html");
+  const std::string url = UrlFor(kind);
   std::string body;
+  const std::string ca = lantervo::test::TestCaPem();
+  curl_blob anchor{const_cast<char*>(ca.data()), ca.size(), CURL_BLOB_COPY};
+  curl_easy_setopt(curl, CURLOPT_CAINFO_BLOB, &anchor);
   UserCpuCounter userCpu(state);
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
@@ -120,6 +139,10 @@ void BM_OursNewConnection(benchmark::State& s) {
 BENCHMARK(BM_OursKeepAlive1K)->Iterations(2000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OursKeepAlive1M)->Iterations(200)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OursNewConnection)->Iterations(500)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void BM_OursHttpsKeepAlive1K(benchmark::State& s) {
+  Ours(s, Kind::HttpsKeepAlive1K);
+}
+BENCHMARK(BM_OursHttpsKeepAlive1K)->Iterations(1000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 #ifdef LANTERVO_HAVE_CURL
 void BM_CurlKeepAlive1K(benchmark::State& s) {
   Curl(s, Kind::KeepAlive1K);
@@ -133,6 +156,10 @@ void BM_CurlNewConnection(benchmark::State& s) {
 BENCHMARK(BM_CurlKeepAlive1K)->Iterations(2000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CurlKeepAlive1M)->Iterations(200)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CurlNewConnection)->Iterations(500)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+void BM_CurlHttpsKeepAlive1K(benchmark::State& s) {
+  Curl(s, Kind::HttpsKeepAlive1K);
+}
+BENCHMARK(BM_CurlHttpsKeepAlive1K)->Iterations(1000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace
@@ -149,6 +176,7 @@ int main(int argc, char** argv) {
       {"2,000 keep-alive GETs of 1 KB", "KeepAlive1K", "2000"},
       {"200 keep-alive GETs of 1 MB", "KeepAlive1M", "200"},
       {"500 GETs on new connections", "NewConnection", "500"},
+      {"1,000 keep-alive HTTPS GETs of 1 KB", "HttpsKeepAlive1K", "1000"},
   };
   for (const auto& row : rows) {
     const std::string suffix = std::string(row[1]) + "/iterations:" + row[2] + "/real_time";
@@ -162,6 +190,11 @@ int main(int argc, char** argv) {
     reporter.PrintCounterRatio(std::string(row[0]) + ", user CPU", "BM_Ours" + suffix,
                                "BM_Curl" + suffix, "user_us", "<= 1.0");
   }
+  std::printf("TLS: ours on %s", lantervo::platform::TlsLibraryVersion().c_str());
+#ifdef LANTERVO_HAVE_CURL
+  std::printf("; libcurl %s", curl_version());
+#endif
+  std::printf("\n");
   benchmark::Shutdown();
 #ifdef LANTERVO_HAVE_CURL
   curl_global_cleanup();

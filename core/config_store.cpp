@@ -47,6 +47,12 @@ std::int32_t ReadConfigInt(platform::RegistryKey* key, const std::string& name) 
   return *value;
 }
 
+bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name) {
+  const QueryResult r = Query(key, name);
+  return r.status == QueryStatus::Found && r.value.type == RegistryType::DWord &&
+         r.value.dword != 0;
+}
+
 void LoadConfig(platform::Registry& registry, ConfigStore& config, std::string_view keyPath) {
   // An open that fails is not an error here: every read then finds no value.
   const auto key = registry.Open(std::string(keyPath), platform::RegistryAccess::Read);
@@ -61,6 +67,7 @@ void LoadConfig(platform::Registry& registry, ConfigStore& config, std::string_v
   config.Set(&AppConfig::BalloonLevel, ReadConfigInt(k, "BalloonLevel"));
   config.Set(&AppConfig::HotkeyEnabled, ReadConfigBool(k, "HotkeyEnabled"));
   config.Set(&AppConfig::Language, ReadConfigText(k, "Language"));
+  config.Set(&AppConfig::HttpsEnabled, ReadConfigSwitch(k, "HttpsEnabled"));
 }
 
 bool WriteDefaultConfig(platform::Registry& registry, const std::string& executableFolder,

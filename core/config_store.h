@@ -1,5 +1,5 @@
 #pragma once
-// The ten configuration values under HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo (on
+// The configuration values under HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo (on
 // Windows the same key under HKEY_CURRENT_USER for a user who may not write the machine's; the
 // registry given decides), the record they are loaded into, and the default set written on first
 // start.
@@ -25,6 +25,8 @@ struct AppConfig {
   std::int32_t BalloonLevel = 0;
   bool HotkeyEnabled = false;
   std::string Language;
+  // Opt-in, read after the ten; never part of the default set.
+  bool HttpsEnabled = false;
 };
 
 // The process-wide record. The UI thread reloads it while workers read it: every access takes
@@ -68,5 +70,9 @@ std::string ReadConfigText(platform::RegistryKey* key, const std::string& name);
 bool ReadConfigBool(platform::RegistryKey* key, const std::string& name);
 // Integer: read as text, then parsed by ParseInt32.
 std::int32_t ReadConfigInt(platform::RegistryKey* key, const std::string& name);
+// An opt-in switch: true only for a non-zero REG_DWORD. Missing, of another type or unreadable
+// reads as off and never fails, so a stray value cannot start the first-run recovery, whose
+// default set would not replace it.
+bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name);
 
 }  // namespace lantervo

@@ -133,7 +133,8 @@ void CookieStore::RemoveExpired() {
   for (std::uint64_t order : expired) Erase(order);
 }
 
-std::string CookieStore::CookieHeader(const std::string& host, const std::string& path) const {
+std::string CookieStore::CookieHeader(const std::string& host, const std::string& path,
+                                      bool secure) const {
   // Only the host itself and the parts of it from each "." on can be matching domains.
   const std::string lowerHost = Lower(host);
   std::vector<std::uint64_t> orders;
@@ -148,7 +149,7 @@ std::string CookieStore::CookieHeader(const std::string& host, const std::string
   std::string header;
   for (std::uint64_t order : orders) {
     const Cookie& c = byOrder_.at(order);
-    if (c.secure || c.value.empty() || !DomainMatches(c.domain, host)) continue;
+    if ((c.secure && !secure) || c.value.empty() || !DomainMatches(c.domain, host)) continue;
     if (directory.compare(0, c.path.size(), c.path) != 0) continue;
     const std::size_t pairBytes = (header.empty() ? 0 : 2) + c.name.size() + 1 + c.value.size();
     if (header.size() + pairBytes > kMaxHeaderBytes) break;

@@ -52,8 +52,10 @@ class CookieStore {
   // Removes cookies whose expiry has passed; called before every request.
   void RemoveExpired();
   // The "Cookie" value for a request: every matching cookie as name=value joined with "; ", in
-  // store order; empty when none matches. `path` is the resolved request path.
-  std::string CookieHeader(const std::string& host, const std::string& path) const;
+  // store order; empty when none matches. `path` is the resolved request path. Secure cookies
+  // go only on a `secure` (https) request.
+  std::string CookieHeader(const std::string& host, const std::string& path,
+                           bool secure = false) const;
 
   // Every stored cookie, in store order.
   std::vector<Cookie> Cookies() const;

@@ -8,8 +8,10 @@
 #include "monitor/response.h"
 #include "monitor/response_reader.h"
 #include "monitor/socket_connection.h"
+#include "monitor/tls_connection.h"
 #include "platform/clock.h"
 #include "platform/socket.h"
+#include "platform/tls.h"
 
 namespace lantervo {
 
@@ -96,7 +98,8 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     base_ = target;
     // Credentials in the caller's URL go to that host and port only, never elsewhere.
     if (redirects == 0 && target.hasCredentials) credentialsFor = target;
-    if (target.IsHttps()) throw CleanFailure{HttpError("IOHandler value is not valid")};
+    if (target.IsHttps() && !options_.httpsEnabled)
+      throw CleanFailure{HttpError("IOHandler value is not valid")};
     if (target.host.empty()) throw CleanFailure{HttpError("")};
 
     if (post) CloseConnection();
@@ -106,7 +109,7 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     head.post = post;
     head.target = target.Target();
     head.host = target.HostAndPort();
-    head.cookie = cookies_.CookieHeader(target.host, target.path);
+    head.cookie = cookies_.CookieHeader(target.host, target.path, target.IsHttps());
     if (credentialsFor && EqualsIgnoreCase(credentialsFor->host, target.host) &&
         credentialsFor->port == target.port) {
       head.authorization = BasicAuthorization(credentialsFor->user, credentialsFor->password);
@@ -163,7 +166,9 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
 }
 
 void HttpClient::Connect(const Url& url) {
-  if (connection_ && (!EqualsIgnoreCase(connectedHost_, url.host) || connectedPort_ != url.port)) {
+  const bool https = url.IsHttps();
+  if (connection_ && (connectedHttps_ != https || !EqualsIgnoreCase(connectedHost_, url.host) ||
+                      connectedPort_ != url.port)) {
     CloseConnection();
   }
   // A connection the peer has closed meanwhile is replaced; an error found here fails the call.
@@ -173,7 +178,20 @@ void HttpClient::Connect(const Url& url) {
   const std::uint32_t start = platform::TickCount();
   connection_ = connector_->Connect(url.host, url.port);
   guard_.Exclude(start);
+  if (https) {
+    // The handshake is reading and writing like the rest of the call, so it uses the call's
+    // time, not the connect's.
+    try {
+      if (!tls_) tls_ = platform::MakeTlsContext(options_.tlsTrustAnchors);
+    } catch (const platform::TlsError& e) {
+      connection_.reset();
+      throw HttpError(TlsFailureText(e));
+    }
+    connection_ = std::make_unique<TlsConnection>(std::move(connection_), *tls_, url.host,
+                                                  options_.readTimeoutMs, &guard_);
+  }
   reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_);
+  connectedHttps_ = https;
   connectedHost_ = url.host;
   connectedPort_ = url.port;
 }

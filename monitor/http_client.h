@@ -1,8 +1,8 @@
 #pragma once
-// The system's one HTTP client: plain HTTP/1.1 GET and HTTP/1.0 form POST with a fixed
-// profile, redirects, connection reuse and a cookie store. Calls are made one at a time; the
-// client may move between threads between calls. Cancel is the one operation another thread
-// may call while a call is running.
+// The system's one HTTP client: HTTP/1.1 GET and HTTP/1.0 form POST with a fixed profile,
+// redirects, connection reuse and a cookie store; over TLS for https URLs once allowed. Calls are
+// made one at a time; the client may move between threads between calls. Cancel is the one
+// operation another thread may call while a call is running.
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -17,6 +17,9 @@
 
 namespace lantervo {
 
+namespace platform {
+class TlsContext;
+}
 class ResponseReader;
 class HttpHeaders;
 
@@ -40,6 +43,9 @@ class HttpClient {
   // the program; it cannot be undone.
   void Cancel();
 
+  // Between calls only: whether https URLs are fetched (the HttpsEnabled setting).
+  void SetHttpsEnabled(bool enabled) { options_.httpsEnabled = enabled; }
+
   const CookieStore& Cookies() const { return cookies_; }
 
  private:
@@ -58,6 +64,8 @@ class HttpClient {
   CookieStore cookies_;
   std::unique_ptr<Connection> connection_;
   std::unique_ptr<ResponseReader> reader_;
+  std::shared_ptr<platform::TlsContext> tls_;  // made at the first https connection
+  bool connectedHttps_ = false;
   std::string connectedHost_;
   int connectedPort_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace lantervo {
 
@@ -27,6 +28,12 @@ struct HttpClientOptions {
   int leftoverWaitMs = 100;
   // A body above this fails the call with "Response too large.".
   std::size_t maxBodyBytes = std::size_t{16} << 20;
+  // Whether https URLs, given or by redirect, are fetched over TLS. When off they fail with
+  // "IOHandler value is not valid", as without a TLS layer.
+  bool httpsEnabled = false;
+  // PEM certificates that are then the only trusted roots for TLS (tests bring their own CA);
+  // the system's trust store when empty. Never added to the system's store.
+  std::string tlsTrustAnchors;
   // The system resolver when null.
   platform::Resolver* resolver = nullptr;
   // TCP sockets when null.

@@ -136,7 +136,8 @@ std::string Url::Directory() const {
 }
 
 std::string Url::HostAndPort() const {
-  return port == 80 ? host : host + ":" + std::to_string(port);
+  // An https request names port 443 no more than an http one names 80.
+  return port == (IsHttps() ? 443 : 80) ? host : host + ":" + std::to_string(port);
 }
 
 Url ResolveUrl(const std::string& text, const Url* base) {

@@ -20,7 +20,8 @@ struct Url {
   std::string Target() const;
   // The path up to and including its last "/".
   std::string Directory() const;
-  // The "Host" value: the host, with ":" and the port unless the port is 80.
+  // The "Host" value: the host, with ":" and the port unless the port is the scheme's own
+  // (80, or 443 for https).
   std::string HostAndPort() const;
 };
 

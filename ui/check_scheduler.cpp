@@ -123,6 +123,7 @@ void TLTVCheck::Execute() {
   const AppConfig config = form_.Context().config.Snapshot();
   const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel};
   HttpClient& client = *form_.IdHTTP;
+  client.SetHttpsEnabled(config.HttpsEnabled);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
   lantervo::Execute(settings, host_, get, form_.Context().clock, form_.ErrorCount, &stop_);
 }

@@ -1,10 +1,12 @@
 #include "ui/server_form.h"
 
+#include "core/config_store.h"
 #include "core/int_parse.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
 #include "toolkit/desktop.h"
 #include "ui/main_form.h"
+#include "ui/url_scheme.h"
 
 namespace lantervo {
 
@@ -165,7 +167,7 @@ void TFormServers::checkboxResponseKeyPress(Component&, char32_t&) {
 std::string TFormServers::ValidationErrors() const {
   std::string errors;
   if (editName->Text().empty()) errors += TranslateText("Enter server name") + "\r";
-  if (editURL->Text().compare(0, 7, "http://") != 0 || editURL->Text().size() < 7)
+  if (!HasAcceptedScheme(editURL->Text(), mainForm->Context().config.Snapshot().HttpsEnabled))
     errors += TranslateText("Enter valid URL") + "\r";
   // Checked whether or not the threshold applies: the value is stored either way.
   const auto timeout = ParseInt32(editTimeout->Text());

@@ -12,6 +12,7 @@
 #include "toolkit/timer.h"
 #include "ui/main_form.h"
 #include "ui/server_form.h"
+#include "ui/url_scheme.h"
 
 namespace lantervo {
 
@@ -91,6 +92,8 @@ TformSettings::TformSettings(Desktop& desktop)
   comboLanguage->SetSorted(true);
   labelUpdate = &NewLabel("labelUpdate", "Check for update", 32, 399);
   checkboxUpdate = &NewCheckBox("checkboxUpdate", 398, 11);
+  labelHttps = &NewLabel("labelHttps", "Allow HTTPS", 32, 431);
+  checkboxHttps = &NewCheckBox("checkboxHttps", 430, 12);
 
   buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);
   buttonCancel->OnClick = [this](Component& sender) { buttonCancelClick(sender); };
@@ -189,6 +192,7 @@ void TformSettings::LoadSettings() {
     comboLanguage->SetItemIndex(
         comboLanguage->Items()->IndexOf(ReadConfigText(key.get(), "Language")));
     checkboxUpdate->SetChecked(ReadConfigBool(key.get(), "CheckUpdate"));
+    checkboxHttps->SetChecked(ReadConfigSwitch(key.get(), "HttpsEnabled"));
   }
   checkboxAfterStart->SetChecked(
       platform::AutostartStartsExecutable(AutostartPlace(), executablePath_));
@@ -213,8 +217,9 @@ void TformSettings::checkboxLogEnabledKeyPress(Component&, char32_t&) {
 std::string TformSettings::ValidationErrors() const {
   std::string errors;
   const std::string& url = editVerifyURL->Text();
-  // Only while verification is on: a URL kept for later may be anything.
-  if (checkboxVerifyEnabled->Checked() && (url.size() < 7 || url.compare(0, 7, "http://") != 0))
+  // Only while verification is on: a URL kept for later may be anything. The HTTPS box counts
+  // as it will be saved.
+  if (checkboxVerifyEnabled->Checked() && !HasAcceptedScheme(url, checkboxHttps->Checked()))
     errors += TranslateText("Enter valid URL for verify") + "\r";
   const auto interval = ParseInt32(editCheckInterval->Text());
   if (!interval || *interval <= 0) errors += TranslateText("Enter valid interval value") + "\r";
@@ -243,7 +248,8 @@ void TformSettings::WriteConfiguration() {
       key->SetDWord("HotkeyEnabled", checkboxHotkeyEnabled->Checked() ? 1 : 0) &&
       key->SetString("Language",
                      language >= 0 ? (*comboLanguage->Items())[static_cast<int>(language)] : "") &&
-      key->SetDWord("CheckUpdate", checkboxUpdate->Checked() ? 1 : 0);
+      key->SetDWord("CheckUpdate", checkboxUpdate->Checked() ? 1 : 0) &&
+      key->SetDWord("HttpsEnabled", checkboxHttps->Checked() ? 1 : 0);
   key.reset();
   if (!written) writeFailed();
 }

@@ -45,6 +45,8 @@ class TformSettings : public TForm {
   TComboBox* comboLanguage = nullptr;
   TLabel* labelUpdate = nullptr;
   TCheckBox* checkboxUpdate = nullptr;
+  TLabel* labelHttps = nullptr;
+  TCheckBox* checkboxHttps = nullptr;
   TButton* buttonCancel = nullptr;
   TButton* buttonSave = nullptr;
 

@@ -232,6 +232,42 @@ TEST(WriteDefaultConfig, WritesTheTenDefaultsInOrderWithTheirTypes) {
   EXPECT_TRUE(config.Snapshot().LogEnabled);
 }
 
+TEST(LoadConfig, HttpsEnabledIsAnOptInThatNeverFailsTheLoad) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  config.Set(&AppConfig::HttpsEnabled, true);
+  LoadConfig(reg, config);  // missing: off, and no failure
+  EXPECT_FALSE(config.Snapshot().HttpsEnabled);
+  reg.PutDWord(kKey, "HttpsEnabled", 1);
+  LoadConfig(reg, config);
+  EXPECT_TRUE(config.Snapshot().HttpsEnabled);
+  reg.PutDWord(kKey, "HttpsEnabled", 0);
+  LoadConfig(reg, config);
+  EXPECT_FALSE(config.Snapshot().HttpsEnabled);
+  // A value of another type reads as off instead of failing: the recovery's default set would
+  // not replace it, so every later start would fail the same way.
+  reg.PutString(kKey, "HttpsEnabled", "1");
+  config.Set(&AppConfig::HttpsEnabled, true);
+  EXPECT_EQ(LoadError(reg, config), "");
+  EXPECT_FALSE(config.Snapshot().HttpsEnabled);
+}
+
+TEST(WriteDefaultConfig, LeavesHttpsEnabledAsItWasSoTheFirstRunReadsItAsOff) {
+  MemoryRegistry reg;
+  ASSERT_TRUE(WriteDefaultConfig(reg, "app"));
+  EXPECT_EQ(reg.Get(kKey, "HttpsEnabled").status, QueryStatus::Missing);
+  ConfigStore config;
+  LoadConfig(reg, config);
+  EXPECT_FALSE(config.Snapshot().HttpsEnabled);
+  // A switched-on value outlives a recovery that rewrites the ten.
+  reg.PutDWord(kKey, "HttpsEnabled", 1);
+  reg.PutString(kKey, "CheckInterval", "bad");
+  ASSERT_TRUE(WriteDefaultConfig(reg, "app"));
+  LoadConfig(reg, config);
+  EXPECT_TRUE(config.Snapshot().HttpsEnabled);
+}
+
 TEST(WriteDefaultConfig, ReplacesEveryValueOfABrokenSet) {
   // First-run recovery: one missing value rewrites even the values that were readable.
   MemoryRegistry reg;

@@ -30,6 +30,7 @@ const char* const kCzechIds[] = {
     "Active",
     "Add",
     "Add new server",
+    "Allow HTTPS",
     "Application error",
     "Application notification",
     "Application settings",
@@ -85,6 +86,8 @@ const char* const kCzechIds[] = {
     "Response enabled",
     "Response error",
     "Response of all websites OK. There was no problem.",
+    "SSL certificate problem: ",
+    "SSL handshake failed: ",
     "Save && use",
     "Server name",
     "Servers",
@@ -117,7 +120,11 @@ const char* const kCzechIds[] = {
     "Verifying connection...",
     "Waiting...",
     "Wrong response '%s': %s",
-    "Wrong response: "};
+    "Wrong response: ",
+    "certificate has expired",
+    "certificate is not trusted",
+    "certificate name does not match %s",
+    "connection closed by the server"};
 
 std::map<std::string, std::string> Entries(const std::string& code) {
   auto mo = TMoFile::Open(test::BuiltCatalogPath(code));
@@ -146,6 +153,7 @@ TEST(ShippedCatalogTest, CzechCarriesEveryIdWithItsTranslation) {
       {"CTRL + ALT + W", "CTRL + ALT + W"},
       {"Log", "Log"},
       {"Timeout", "Timeout"},
+      {"Allow HTTPS", "Povolit HTTPS"},
       {"Do you wish to delete  %s?", "Opravdu odstranit %s?"},
   };
   for (const auto& [id, text] : quoted) EXPECT_EQ(cs[id], text) << id;
@@ -164,7 +172,7 @@ TEST(ShippedCatalogTest, CzechCarriesEveryIdWithItsTranslation) {
 TEST(ShippedCatalogTest, EnglishMapsASubsetOfTheCzechIdsToThemselves) {
   auto cs = Entries("cs");
   auto en = Entries("en");
-  EXPECT_EQ(en.size(), 49u + 1);
+  EXPECT_EQ(en.size(), 50u + 1);
   for (const auto& [id, text] : en) {
     if (id.empty()) continue;
     EXPECT_EQ(text, id);

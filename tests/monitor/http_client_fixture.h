@@ -21,6 +21,16 @@ inline std::string GetRequest(const std::string& target, const std::string& host
          extraLines + "\r\n";
 }
 
+// The message of the failure of a GET, or "(no failure)".
+inline std::string GetFailureOf(HttpClient& client, const std::string& url) {
+  try {
+    client.Get(url);
+  } catch (const HttpError& e) {
+    return e.what();
+  }
+  return "(no failure)";
+}
+
 class HttpClientTest : public testing::Test {
  protected:
   HttpClientTest() {
@@ -35,15 +45,7 @@ class HttpClientTest : public testing::Test {
   }
   std::string Host() const { return "127.0.0.1:" + std::to_string(server_.Port()); }
   std::string Url(const std::string& path) const { return server_.Url(path); }
-  // The message of the failure of a GET, or "(no failure)".
-  std::string GetFailure(const std::string& url) {
-    try {
-      Client().Get(url);
-    } catch (const HttpError& e) {
-      return e.what();
-    }
-    return "(no failure)";
-  }
+  std::string GetFailure(const std::string& url) { return GetFailureOf(Client(), url); }
   std::string Request(std::size_t i) const {
     auto requests = server_.Requests();
     return i < requests.size() ? requests[i] : std::string("(no request)");

@@ -34,7 +34,9 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::string TempDir::File(const std::string& name) const { return path_ + platform::PathSeparator() + name; }
+std::string TempDir::File(const std::string& name) const {
+  return path_ + platform::PathSeparator() + name;
+}
 
 void TempDir::Write(const std::string& name, const std::string& bytes) const {
   std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
@@ -48,11 +50,14 @@ std::string TempDir::Read(const std::string& name) const {
   return s.str();
 }
 
-bool TempDir::Exists(const std::string& name) const { return fs::exists(File(name)); }
+bool TempDir::Exists(const std::string& name) const {
+  return fs::exists(File(name));
+}
 
 std::vector<std::string> TempDir::List() const {
   std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(path_))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

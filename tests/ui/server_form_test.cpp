@@ -129,6 +129,18 @@ TEST_F(ServerFormTest, UrlMustBeginWithLowerCaseHttp) {
   }
 }
 
+TEST_F(ServerFormTest, HttpsUrlsPassOnceHttpsIsAllowed) {
+  config.Set(&AppConfig::HttpsEnabled, true);
+  OpenForAdd();
+  for (const char* url : {"HTTPS://x", "https:/x", "https:"}) {
+    dialog->editURL->SetText(url);
+    EXPECT_FALSE(PressOk()) << url;
+  }
+  dialog->editURL->SetText("https://secure.test/");
+  EXPECT_TRUE(PressOk()) << LastBoxText();
+  EXPECT_EQ(form->setServer.GetText("Url"), "https://secure.test/");
+}
+
 TEST_F(ServerFormTest, TimeoutIsAWholeNumberAboveZeroByTheSharedRule) {
   OpenForAdd();
   for (const char* refused : {"0", "-5", "500 ", "", "12a", "99999999999"}) {

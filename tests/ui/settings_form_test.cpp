@@ -73,6 +73,9 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
   EXPECT_EQ(settings->labelTitle->Font()->Height(), -19);
   EXPECT_EQ(settings->labelHotkey->Caption(), "CTRL + ALT + W");
   EXPECT_EQ(settings->buttonSave->Caption(), "Save && use");
+  EXPECT_EQ(settings->labelHttps->Caption(), "Allow HTTPS");
+  EXPECT_EQ(settings->labelHttps->Left(), 32);
+  EXPECT_EQ(settings->labelHttps->Top(), 431);
 
   struct Place {
     TWinControl* control;
@@ -84,7 +87,8 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
       {settings->checkboxLogEnabled, 152, 198, 3}, {settings->comboBalloonLevel, 152, 238, 7},
       {settings->checkboxAfterStart, 152, 278, 6}, {settings->checkboxHotkeyEnabled, 152, 318, 8},
       {settings->comboLanguage, 152, 358, 10},     {settings->checkboxUpdate, 152, 398, 11},
-      {settings->buttonCancel, 152, 464, 5},       {settings->buttonSave, 270, 464, 4}};
+      {settings->checkboxHttps, 152, 430, 12},     {settings->buttonCancel, 152, 464, 5},
+      {settings->buttonSave, 270, 464, 4}};
   for (const Place& place : places) {
     SCOPED_TRACE(place.control->Name());
     EXPECT_EQ(place.control->Left(), place.left);
@@ -240,9 +244,9 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   settings->checkboxHotkeyEnabled->SetChecked(true);
   settings->checkboxUpdate->SetChecked(false);
   ASSERT_TRUE(Save()) << LastBoxText();
-  EXPECT_THAT(ConfigWrites(),
-              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
-                          "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate"));
+  EXPECT_THAT(ConfigWrites(), ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile",
+                                          "LogEnabled", "BalloonLevel", "HotkeyEnabled", "Language",
+                                          "CheckUpdate", "HttpsEnabled"));
   EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
   EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
   EXPECT_EQ(Stored("CheckInterval"), "$3C");
@@ -252,6 +256,7 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   EXPECT_EQ(Stored("HotkeyEnabled"), "dword:1");
   EXPECT_EQ(Stored("Language"), "en");
   EXPECT_EQ(Stored("CheckUpdate"), "dword:0");
+  EXPECT_EQ(Stored("HttpsEnabled"), "dword:0");
   EXPECT_EQ(registry.Get(kKey, "CheckInterval").value.nativeType, 1u);  // REG_SZ
   // AppConfig follows the registry at once.
   const AppConfig loaded = config.Snapshot();
@@ -261,6 +266,30 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   EXPECT_FALSE(loaded.CheckUpdate);
   EXPECT_TRUE(form->Enabled());
   EXPECT_EQ(registry.OpenKeys(), 0);
+}
+
+TEST_F(SettingsFormTest, AllowHttpsShowsSavesAndLetsTheVerifyUrlBeHttps) {
+  Open();
+  EXPECT_FALSE(settings->checkboxHttps->Checked());  // no value stored: off
+  settings->editVerifyURL->SetText("https://verify.test/");
+  EXPECT_FALSE(Save());
+  EXPECT_EQ(LastBoxText(), "Correct the following errors:\rEnter valid URL for verify\r");
+  // The box counts as it will be saved.
+  settings->checkboxHttps->Click();
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("HttpsEnabled"), "dword:1");
+  EXPECT_EQ(Stored("VerifyURL"), "https://verify.test/");
+  EXPECT_TRUE(config.Snapshot().HttpsEnabled);
+  Open();
+  EXPECT_TRUE(settings->checkboxHttps->Checked());
+  settings->editVerifyURL->SetText("HTTPS://verify.test/");
+  EXPECT_FALSE(Save());
+  Close();
+  // A stray value of another type shows as off.
+  registry.PutString(kKey, "HttpsEnabled", "1");
+  Open();
+  EXPECT_FALSE(settings->checkboxHttps->Checked());
+  Close();
 }
 
 TEST_F(SettingsFormTest, TheEmptyBalloonItemsStoreFiveToEightAndNoneStoresMinusOne) {
