@@ -337,9 +337,7 @@ const Cell& ServerTable::CurrentCell(int field) const {
   return At(current_).cells[field];
 }
 
-std::string ServerTable::GetText(std::string_view field) const {
-  const int index = RequireField(field);
-  const Cell& cell = CurrentCell(index);
+std::string ServerTable::TextOf(const Cell& cell) const {
   switch (cell.kind) {
     case Cell::Kind::Null:
       return {};
@@ -351,6 +349,11 @@ std::string ServerTable::GetText(std::string_view field) const {
       return cell.number ? "True" : "False";
   }
   return {};
+}
+
+std::string ServerTable::GetText(std::string_view field) const {
+  const int index = RequireField(field);
+  return TextOf(CurrentCell(index));
 }
 
 std::int32_t ServerTable::GetInt(std::string_view field) const {
@@ -431,18 +434,7 @@ std::string ServerTable::TextAt(int index, std::string_view field) const {
   const int f = RequireField(field);
   if (index < 0 || index >= RowCount()) return {};
   const Row& row = (mode_ == Mode::Edit && index == current_) ? pending_ : At(index);
-  const Cell& cell = row.cells[f];
-  switch (cell.kind) {
-    case Cell::Kind::Null:
-      return {};
-    case Cell::Kind::Text:
-      return codePage_.ToUtf8(cell.text);
-    case Cell::Kind::Integer:
-      return std::to_string(cell.number);
-    case Cell::Kind::Boolean:
-      return cell.number ? "True" : "False";
-  }
-  return {};
+  return TextOf(row.cells[f]);
 }
 
 bool ServerTable::BoolAt(int index, std::string_view field) const {

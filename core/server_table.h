@@ -125,6 +125,8 @@ class ServerTable {
 
  private:
   int RequireField(std::string_view field) const;
+  // A cell as the text GetText gives.
+  std::string TextOf(const Cell& cell) const;
   const Cell& CurrentCell(int field) const;
   Cell& WritableCell(std::string_view field, FieldType expected);
   void RequireOpen() const;

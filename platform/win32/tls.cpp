@@ -140,28 +140,18 @@ class SChannelSession : public TlsSession {
       SecBufferDesc inDesc{SECBUFFER_VERSION, 2, inBuffers};
       SecBuffer outBuffers[1] = {{0, SECBUFFER_TOKEN, nullptr}};
       SecBufferDesc outDesc{SECBUFFER_VERSION, 1, outBuffers};
-      const DWORD wanted = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
-                           ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
-                           ISC_REQ_MANUAL_CRED_VALIDATION;
       DWORD granted = 0;
       TimeStamp expiry;
       const SECURITY_STATUS status = InitializeSecurityContextW(
           shared_.Handle(), haveContext_ ? &handle_ : nullptr,
-          const_cast<wchar_t*>(wideName_.c_str()), wanted, 0, 0, haveContext_ ? &inDesc : nullptr,
+          const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0, haveContext_ ? &inDesc : nullptr,
           0, &handle_, &outDesc, &granted, &expiry);
       haveContext_ = true;
-      if (outBuffers[0].cbBuffer > 0 && outBuffers[0].pvBuffer) {
-        out.append(static_cast<const char*>(outBuffers[0].pvBuffer), outBuffers[0].cbBuffer);
-        FreeContextBuffer(outBuffers[0].pvBuffer);
-      }
+      TakeToken(outBuffers[0], out);
       if (status == SEC_E_INCOMPLETE_MESSAGE) return false;
       if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
         throw TlsError(TlsFailure::Handshake, HandshakeReason(status));
-      // What the step did not use stays for the next one (or for the first records).
-      if (inBuffers[1].BufferType == SECBUFFER_EXTRA)
-        in.erase(0, in.size() - inBuffers[1].cbBuffer);
-      else
-        in.clear();
+      KeepExtra(inBuffers[1], in);
       if (status == SEC_E_OK) {
         VerifyServer();
         QueryContextAttributesW(&handle_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
@@ -221,6 +211,24 @@ class SChannelSession : public TlsSession {
   }
 
  private:
+  static constexpr DWORD kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
+                                    ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY |
+                                    ISC_REQ_STREAM | ISC_REQ_MANUAL_CRED_VALIDATION;
+
+  // What a handshake step has for the server goes out; the context's buffer is given back.
+  static void TakeToken(SecBuffer& token, std::string& out) {
+    if (token.cbBuffer == 0 || !token.pvBuffer) return;
+    out.append(static_cast<const char*>(token.pvBuffer), token.cbBuffer);
+    FreeContextBuffer(token.pvBuffer);
+  }
+  // What the step did not use stays for the next one (or for the first records).
+  static void KeepExtra(const SecBuffer& extra, std::string& in) {
+    if (extra.BufferType == SECBUFFER_EXTRA)
+      in.erase(0, in.size() - extra.cbBuffer);
+    else
+      in.clear();
+  }
+
   void Renegotiate(std::string& in, std::string& out) {
     SecBuffer inBuffers[2] = {{static_cast<unsigned long>(in.size()), SECBUFFER_TOKEN, in.data()},
                               {0, SECBUFFER_EMPTY, nullptr}};
@@ -230,20 +238,12 @@ class SChannelSession : public TlsSession {
     DWORD granted = 0;
     TimeStamp expiry;
     const SECURITY_STATUS status = InitializeSecurityContextW(
-        shared_.Handle(), &handle_, const_cast<wchar_t*>(wideName_.c_str()),
-        ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT | ISC_REQ_CONFIDENTIALITY |
-            ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM | ISC_REQ_MANUAL_CRED_VALIDATION,
-        0, 0, &inDesc, 0, nullptr, &outDesc, &granted, &expiry);
-    if (outBuffers[0].cbBuffer > 0 && outBuffers[0].pvBuffer) {
-      out.append(static_cast<const char*>(outBuffers[0].pvBuffer), outBuffers[0].cbBuffer);
-      FreeContextBuffer(outBuffers[0].pvBuffer);
-    }
+        shared_.Handle(), &handle_, const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0,
+        &inDesc, 0, nullptr, &outDesc, &granted, &expiry);
+    TakeToken(outBuffers[0], out);
     if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
       throw TlsError(TlsFailure::Handshake, HandshakeReason(status));
-    if (inBuffers[1].BufferType == SECBUFFER_EXTRA)
-      in.erase(0, in.size() - inBuffers[1].cbBuffer);
-    else
-      in.clear();
+    KeepExtra(inBuffers[1], in);
   }
 
   // The chain to a trusted root (the given anchors only, or the system's roots), the validity
