@@ -47,9 +47,8 @@ Program::StartResult Program::Start() {
   context.executableFolder = services_.executableFolder;
   context.dataFolderNote = services_.dataFolderNote;
   context.makeLog = services_.makeLog;
-  context.updateEndpoint = services_.updateEndpoint.empty()
-                               ? DefaultUpdateEndpoint()
-                               : services_.updateEndpoint;
+  context.updateEndpoint =
+      services_.updateEndpoint.empty() ? DefaultUpdateEndpoint() : services_.updateEndpoint;
   mainForm_ = std::make_unique<TMainForm>(std::move(context));
   desktop.SetMainForm(mainForm_.get());
   // Start-up runs while the main window is created, before the other windows exist.

@@ -31,10 +31,11 @@ double ThreadUserMicroseconds() {
 
 class UserCpuCounter {
  public:
-  explicit UserCpuCounter(benchmark::State& state) : state_(state), start_(ThreadUserMicroseconds()) {}
+  explicit UserCpuCounter(benchmark::State& state)
+      : state_(state), start_(ThreadUserMicroseconds()) {}
   ~UserCpuCounter() {
-    state_.counters["user_us"] = benchmark::Counter(ThreadUserMicroseconds() - start_,
-                                                    benchmark::Counter::kAvgIterations);
+    state_.counters["user_us"] =
+        benchmark::Counter(ThreadUserMicroseconds() - start_, benchmark::Counter::kAvgIterations);
   }
 
  private:
@@ -136,13 +137,29 @@ void BM_OursKeepAlive1M(benchmark::State& s) {
 void BM_OursNewConnection(benchmark::State& s) {
   Ours(s, Kind::NewConnection);
 }
-BENCHMARK(BM_OursKeepAlive1K)->Iterations(2000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OursKeepAlive1M)->Iterations(200)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_OursNewConnection)->Iterations(500)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OursKeepAlive1K)
+    ->Iterations(2000)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OursKeepAlive1M)
+    ->Iterations(200)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OursNewConnection)
+    ->Iterations(500)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 void BM_OursHttpsKeepAlive1K(benchmark::State& s) {
   Ours(s, Kind::HttpsKeepAlive1K);
 }
-BENCHMARK(BM_OursHttpsKeepAlive1K)->Iterations(1000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OursHttpsKeepAlive1K)
+    ->Iterations(1000)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 #ifdef LANTERVO_HAVE_CURL
 void BM_CurlKeepAlive1K(benchmark::State& s) {
   Curl(s, Kind::KeepAlive1K);
@@ -153,13 +170,29 @@ void BM_CurlKeepAlive1M(benchmark::State& s) {
 void BM_CurlNewConnection(benchmark::State& s) {
   Curl(s, Kind::NewConnection);
 }
-BENCHMARK(BM_CurlKeepAlive1K)->Iterations(2000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CurlKeepAlive1M)->Iterations(200)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CurlNewConnection)->Iterations(500)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CurlKeepAlive1K)
+    ->Iterations(2000)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CurlKeepAlive1M)
+    ->Iterations(200)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CurlNewConnection)
+    ->Iterations(500)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 void BM_CurlHttpsKeepAlive1K(benchmark::State& s) {
   Curl(s, Kind::HttpsKeepAlive1K);
 }
-BENCHMARK(BM_CurlHttpsKeepAlive1K)->Iterations(1000)->Repetitions(kRepetitions)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CurlHttpsKeepAlive1K)
+    ->Iterations(1000)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace

@@ -32,10 +32,11 @@ std::string RealisticDocument(int rows) {
     table.SetText("Name", "Server " + std::to_string(random() % 5000) + " - " + host);
     const char* status = statuses[random() % 6];
     table.SetText("Status", status);
-    table.SetText("Result", std::string(status) == "OK" ? "OK"
-                            : std::string(status) == "ERR_LOAD"
-                                ? "Unable to load: Socket Error # 10061\r\nConnection refused."
-                                : "Wrong response: <html><body>Maintenance & upgrade</body></html>");
+    table.SetText("Result",
+                  std::string(status) == "OK" ? "OK"
+                  : std::string(status) == "ERR_LOAD"
+                      ? "Unable to load: Socket Error # 10061\r\nConnection refused."
+                      : "Wrong response: <html><body>Maintenance & upgrade</body></html>");
     table.SetText("Url", "http://" + host + "/health?check=1&format=text");
     table.SetBool("Active", random() % 5 != 0);
     table.SetInt("LoadTime", static_cast<int>(random() % 3000));
@@ -80,8 +81,8 @@ void Load(benchmark::State& state, const std::string& doc) {
 
 void Libxml2Parse(benchmark::State& state, const std::string& doc) {
   for (auto _ : state) {
-    xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "LTV.xml", "windows-1252",
-                                     XML_PARSE_NONET | XML_PARSE_HUGE);
+    xmlDocPtr parsed = xmlReadMemory(doc.data(), static_cast<int>(doc.size()), "LTV.xml",
+                                     "windows-1252", XML_PARSE_NONET | XML_PARSE_HUGE);
     if (!parsed) state.SkipWithError("libxml2 rejected the document");
     xmlFreeDoc(parsed);
   }
@@ -95,12 +96,24 @@ void Save(benchmark::State& state, const std::string& doc) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.size()));
 }
 
-void BM_Load10kRows(benchmark::State& s) { Load(s, Realistic()); }
-void BM_Libxml2Parse10kRows(benchmark::State& s) { Libxml2Parse(s, Realistic()); }
-void BM_Save10kRows(benchmark::State& s) { Save(s, Realistic()); }
-void BM_LoadEscapeHeavyRow(benchmark::State& s) { Load(s, EscapeHeavy()); }
-void BM_Libxml2ParseEscapeHeavyRow(benchmark::State& s) { Libxml2Parse(s, EscapeHeavy()); }
-void BM_SaveEscapeHeavyRow(benchmark::State& s) { Save(s, EscapeHeavy()); }
+void BM_Load10kRows(benchmark::State& s) {
+  Load(s, Realistic());
+}
+void BM_Libxml2Parse10kRows(benchmark::State& s) {
+  Libxml2Parse(s, Realistic());
+}
+void BM_Save10kRows(benchmark::State& s) {
+  Save(s, Realistic());
+}
+void BM_LoadEscapeHeavyRow(benchmark::State& s) {
+  Load(s, EscapeHeavy());
+}
+void BM_Libxml2ParseEscapeHeavyRow(benchmark::State& s) {
+  Libxml2Parse(s, EscapeHeavy());
+}
+void BM_SaveEscapeHeavyRow(benchmark::State& s) {
+  Save(s, EscapeHeavy());
+}
 
 // Rows added one by one through the cursor, as the server dialog adds them.
 void BM_InsertRows(benchmark::State& state) {
@@ -126,7 +139,11 @@ BENCHMARK(BM_Save10kRows)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Libxml2ParseEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SaveEscapeHeavyRow)->Repetitions(5)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_InsertRows)->RangeMultiplier(2)->Range(1024, 16384)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_InsertRows)
+    ->RangeMultiplier(2)
+    ->Range(1024, 16384)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 }  // namespace
 
@@ -135,13 +152,15 @@ int main(int argc, char** argv) {
   lantervo::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
-  reporter.PrintRatio("load 10k rows / libxml2 parse", "BM_Load10kRows", "BM_Libxml2Parse10kRows", "<= 1.0");
+  reporter.PrintRatio("load 10k rows / libxml2 parse", "BM_Load10kRows", "BM_Libxml2Parse10kRows",
+                      "<= 1.0");
   reporter.PrintRatio("save 10k rows / our load", "BM_Save10kRows", "BM_Load10kRows", "< 1.0");
   reporter.PrintRatio("load escape-heavy row / libxml2 parse", "BM_LoadEscapeHeavyRow",
                       "BM_Libxml2ParseEscapeHeavyRow", "<= 1.0");
-  reporter.PrintRatio("save escape-heavy row / our load", "BM_SaveEscapeHeavyRow", "BM_LoadEscapeHeavyRow", "< 1.0");
-  reporter.PrintRatio("insert 16384 rows / 8192 rows (2 = linear)", "BM_InsertRows/16384", "BM_InsertRows/8192",
-                      "about 2");
+  reporter.PrintRatio("save escape-heavy row / our load", "BM_SaveEscapeHeavyRow",
+                      "BM_LoadEscapeHeavyRow", "< 1.0");
+  reporter.PrintRatio("insert 16384 rows / 8192 rows (2 = linear)", "BM_InsertRows/16384",
+                      "BM_InsertRows/8192", "about 2");
   benchmark::Shutdown();
   return 0;
 }

@@ -14,9 +14,13 @@ namespace {
 const char* const kMismatch = "Mismatch in datapacket.";
 const char* const kNoMetadata = "Datapacket contains no meta data.";
 
-[[noreturn]] void Mismatch() { throw Error(kMismatch); }
+[[noreturn]] void Mismatch() {
+  throw Error(kMismatch);
+}
 
-bool IsBlank(unsigned char c) { return c >= 1 && c <= 32; }
+bool IsBlank(unsigned char c) {
+  return c >= 1 && c <= 32;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -186,7 +190,9 @@ class Parser {
     const size_t start = p_;
     while (p_ < d_.size()) {
       const unsigned char c = Byte(p_);
-      if (IsBlank(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"' || c == '\'' || c == 0) break;
+      if (IsBlank(c) || c == '/' || c == '>' || c == '=' || c == '<' || c == '"' || c == '\'' ||
+          c == 0)
+        break;
       ++p_;
     }
     return d_.substr(start, p_ - start);
@@ -210,15 +216,24 @@ TypeInfo TypeOf(std::string_view fileType) {
     bool usable;
   };
   static const Entry kTypes[] = {
-      {"string", FieldType::Text, "String", true},        {"boolean", FieldType::Boolean, "Boolean", true},
-      {"i4", FieldType::Integer, "Integer", true},        {"i2", FieldType::Integer, "SmallInt", true},
-      {"ui2", FieldType::Integer, "Word", true},          {"string.uni", FieldType::Text, "WideString", false},
-      {"i1", FieldType::Integer, "Shortint", false},      {"ui1", FieldType::Integer, "Byte", false},
-      {"ui4", FieldType::Integer, "LongWord", false},     {"i8", FieldType::Integer, "LargeInt", false},
-      {"r8", FieldType::Text, "Float", false},            {"r4", FieldType::Text, "Single", false},
-      {"fixed", FieldType::Text, "BCD", false},           {"fixedFMT", FieldType::Text, "FMTBcd", false},
-      {"date", FieldType::Text, "Date", false},           {"time", FieldType::Text, "Time", false},
-      {"datetime", FieldType::Text, "DateTime", false},   {"bin.hex", FieldType::Text, "Blob", false},
+      {"string", FieldType::Text, "String", true},
+      {"boolean", FieldType::Boolean, "Boolean", true},
+      {"i4", FieldType::Integer, "Integer", true},
+      {"i2", FieldType::Integer, "SmallInt", true},
+      {"ui2", FieldType::Integer, "Word", true},
+      {"string.uni", FieldType::Text, "WideString", false},
+      {"i1", FieldType::Integer, "Shortint", false},
+      {"ui1", FieldType::Integer, "Byte", false},
+      {"ui4", FieldType::Integer, "LongWord", false},
+      {"i8", FieldType::Integer, "LargeInt", false},
+      {"r8", FieldType::Text, "Float", false},
+      {"r4", FieldType::Text, "Single", false},
+      {"fixed", FieldType::Text, "BCD", false},
+      {"fixedFMT", FieldType::Text, "FMTBcd", false},
+      {"date", FieldType::Text, "Date", false},
+      {"time", FieldType::Text, "Time", false},
+      {"datetime", FieldType::Text, "DateTime", false},
+      {"bin.hex", FieldType::Text, "Blob", false},
   };
   for (const Entry& e : kTypes)
     if (fileType == e.fileType) return {e.family, e.name, e.usable};
@@ -288,7 +303,8 @@ void ReadDataPacket(std::string_view document, ServerTable& table) {
       size_t nameEnd = pos;
       while (nameEnd > 0 && IsBlank(static_cast<unsigned char>(decl[nameEnd - 1]))) --nameEnd;
       size_t nameStart = nameEnd;
-      while (nameStart > 0 && !IsBlank(static_cast<unsigned char>(decl[nameStart - 1]))) --nameStart;
+      while (nameStart > 0 && !IsBlank(static_cast<unsigned char>(decl[nameStart - 1])))
+        --nameStart;
       size_t v = pos + 1;
       while (v < decl.size() && IsBlank(static_cast<unsigned char>(decl[v]))) ++v;
       if (v >= decl.size() || (decl[v] != '"' && decl[v] != '\'')) continue;
@@ -400,11 +416,16 @@ void ReadDataPacket(std::string_view document, ServerTable& table) {
               cell.kind = Cell::Kind::Text;
               const size_t nul = decoded.find('\0');
               if (nul != std::string::npos) decoded.resize(nul);
-              cell.text = fields[f].width > 0 ? table.CutToWidth(decoded, fields[f].width) : decoded;
+              cell.text =
+                  fields[f].width > 0 ? table.CutToWidth(decoded, fields[f].width) : decoded;
               break;
             }
-            case FieldType::Boolean: cells[f] = BooleanCell(decoded); break;
-            case FieldType::Integer: cells[f] = IntegerCell(decoded); break;
+            case FieldType::Boolean:
+              cells[f] = BooleanCell(decoded);
+              break;
+            case FieldType::Integer:
+              cells[f] = IntegerCell(decoded);
+              break;
           }
           return;
         }
@@ -421,8 +442,10 @@ void ReadDataPacket(std::string_view document, ServerTable& table) {
     std::string_view tag;
     const bool childEmpty = parser.StartTag(tag, [](const Attribute&) {});
     if (tag == "METADATA") {
-      if (!childEmpty) parseMetadata();
-      else haveMetadata = true;
+      if (!childEmpty)
+        parseMetadata();
+      else
+        haveMetadata = true;
       bindFields();
     } else if (tag == "ROWDATA") {
       if (!haveMetadata) throw Error(kNoMetadata);

@@ -9,7 +9,8 @@
 namespace lantervo {
 
 RunClock RunClock::System() {
-  return RunClock{[] { return platform::TickCount(); }, [](std::uint32_t ms) { platform::SleepMs(ms); }};
+  return RunClock{[] { return platform::TickCount(); },
+                  [](std::uint32_t ms) { platform::SleepMs(ms); }};
 }
 
 namespace {
@@ -21,9 +22,14 @@ struct RunStopped {};
 
 class Run {
  public:
-  Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock, int& errorCount,
-      const std::atomic<bool>* stop)
-      : settings_(settings), host_(host), get_(get), clock_(clock), errorCount_(errorCount), stop_(stop) {}
+  Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
+      int& errorCount, const std::atomic<bool>* stop)
+      : settings_(settings),
+        host_(host),
+        get_(get),
+        clock_(clock),
+        errorCount_(errorCount),
+        stop_(stop) {}
 
   void Execute() {
     try {
@@ -117,10 +123,13 @@ class Run {
       Failed();
       host_.SetText("Status", "ERR_LOAD");
       const std::string current = host_.GetText("Name");
-      host_.AddLog(FormatText(TranslateText("Unable to load '%s'. Error: %s"), {current, errorText}), "error");
+      host_.AddLog(
+          FormatText(TranslateText("Unable to load '%s'. Error: %s"), {current, errorText}),
+          "error");
       host_.SetText("Result", TranslateText("Unable to load: ") + errorText);
       if (settings_.BalloonLevel > 0)
-        host_.ShowBalloon(TranslateText("Load error"), FormatText(TranslateText("Unable to load '%s'"), {current}),
+        host_.ShowBalloon(TranslateText("Load error"),
+                          FormatText(TranslateText("Unable to load '%s'"), {current}),
                           BalloonKind::Error);
     } else {
       // The tick counter wraps at 2^32; the difference is taken modulo 2^32.
@@ -132,20 +141,24 @@ class Run {
         host_.SetText("Status", "ERR_RESP");
         host_.SetText("Result", TranslateText("Wrong response: ") + body);
         const std::string current = host_.GetText("Name");
-        host_.AddLog(FormatText(TranslateText("Wrong response '%s': %s"), {current, body}), "error");
+        host_.AddLog(FormatText(TranslateText("Wrong response '%s': %s"), {current, body}),
+                     "error");
         if (settings_.BalloonLevel > 1)
           host_.ShowBalloon(TranslateText("Response error"),
-                            FormatText(TranslateText("Wrong response '%s': %s"), {current, body}), BalloonKind::Error);
+                            FormatText(TranslateText("Wrong response '%s': %s"), {current, body}),
+                            BalloonKind::Error);
       } else if (host_.GetBool("TimeoutEnabled") && host_.GetInt("Timeout") < loadTime) {
         fine = false;
         Failed();
         host_.SetText("Status", "ERR_SLOW");
         host_.SetText("Result", TranslateText("Slow load"));
         const std::string current = host_.GetText("Name");
-        host_.AddLog(FormatText(TranslateText("Slow load '%s'. Load time %sms."), {current, std::to_string(loadTime)}),
+        host_.AddLog(FormatText(TranslateText("Slow load '%s'. Load time %sms."),
+                                {current, std::to_string(loadTime)}),
                      "error");
         if (settings_.BalloonLevel > 2)
-          host_.ShowBalloon(TranslateText("Slow load"), FormatText(TranslateText("Slow load '%s'"), {current}),
+          host_.ShowBalloon(TranslateText("Slow load"),
+                            FormatText(TranslateText("Slow load '%s'"), {current}),
                             BalloonKind::Error);
       } else {
         host_.SetText("Status", "OK");

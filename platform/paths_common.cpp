@@ -2,7 +2,9 @@
 
 namespace lantervo::platform {
 
-std::string ExecutableFolder() { return FolderOf(ExecutablePath()); }
+std::string ExecutableFolder() {
+  return FolderOf(ExecutablePath());
+}
 
 std::string FolderOf(const std::string& path) {
   auto cut = path.find_last_of(PathSeparator()[0] == '\\' ? "\\/" : "/");

@@ -46,7 +46,8 @@ std::string Utf16ToUtf8(std::u16string_view w) {
   out.reserve(w.size() * 2);
   for (size_t i = 0; i < w.size(); ++i) {
     char32_t cp = w[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000) {
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 &&
+        w[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (w[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp < 0xE000) {

@@ -151,15 +151,15 @@ void TMainForm::LogDataFolderNote() {
     case DataFolderChoice::Note::None:
       return;
     case DataFolderChoice::Note::NewInUserFolder:
-      AddLog(FormatText(
-                 TranslateText(
-                     "The program's folder cannot be written; the server list and the log are kept in %s"),
-                 {folder}),
+      AddLog(FormatText(TranslateText("The program's folder cannot be written; the server list and "
+                                      "the log are kept in %s"),
+                        {folder}),
              "system");
       return;
     case DataFolderChoice::Note::ListCopied:
       AddLog(FormatText(
-                 TranslateText("The program's folder cannot be written; the server list was copied to %s"),
+                 TranslateText(
+                     "The program's folder cannot be written; the server list was copied to %s"),
                  {folder}),
              "system");
       return;

@@ -26,23 +26,40 @@ namespace {
 
 const char* IcuNameFor(unsigned number) {
   switch (number) {
-    case 874: return "windows-874-2000";
-    case 932: return "ibm-943_P15A-2003";
-    case 936: return "windows-936-2000";
-    case 949: return "windows-949-2000";
-    case 950: return "windows-950-2000";
-    case 1250: return "ibm-5346_P100-1998";
-    case 1251: return "ibm-5347_P100-1998";
-    case 1252: return "ibm-5348_P100-1997";
-    case 1253: return "ibm-5349_P100-1998";
-    case 1254: return "ibm-5350_P100-1998";
-    case 1255: return "ibm-9447_P100-2002";
-    case 1256: return "ibm-9448_X100-2005";
-    case 1257: return "ibm-9449_P100-2002";
-    case 1258: return "ibm-5354_P100-1998";
-    case 20127: return "US-ASCII";
-    case 28591: return "ISO-8859-1";
-    default: return nullptr;
+    case 874:
+      return "windows-874-2000";
+    case 932:
+      return "ibm-943_P15A-2003";
+    case 936:
+      return "windows-936-2000";
+    case 949:
+      return "windows-949-2000";
+    case 950:
+      return "windows-950-2000";
+    case 1250:
+      return "ibm-5346_P100-1998";
+    case 1251:
+      return "ibm-5347_P100-1998";
+    case 1252:
+      return "ibm-5348_P100-1997";
+    case 1253:
+      return "ibm-5349_P100-1998";
+    case 1254:
+      return "ibm-5350_P100-1998";
+    case 1255:
+      return "ibm-9447_P100-2002";
+    case 1256:
+      return "ibm-9448_X100-2005";
+    case 1257:
+      return "ibm-9449_P100-2002";
+    case 1258:
+      return "ibm-5354_P100-1998";
+    case 20127:
+      return "US-ASCII";
+    case 28591:
+      return "ISO-8859-1";
+    default:
+      return nullptr;
   }
 }
 
@@ -60,7 +77,8 @@ UConverter* ThreadConverter(const CodePage::Impl& impl) {
   }
   UErrorCode status = U_ZERO_ERROR;
   UConverter* conv = ucnv_open(impl.icuName.c_str(), &status);
-  if (U_FAILURE(status)) throw Error("Code page " + std::to_string(impl.number) + " is not available");
+  if (U_FAILURE(status))
+    throw Error("Code page " + std::to_string(impl.number) + " is not available");
   status = U_ZERO_ERROR;
   ucnv_setSubstChars(conv, "?", 1, &status);
   cache.emplace(impl.number, ConverterPtr(conv));
@@ -109,9 +127,15 @@ CodePage CodePage::Open(unsigned number) {
   return CodePage(slot);
 }
 
-unsigned CodePage::Number() const { return impl_->number; }
-bool CodePage::IsDoubleByte() const { return impl_->doubleByte; }
-bool CodePage::IsLeadByte(unsigned char b) const { return impl_->leadBytes[b] != 0; }
+unsigned CodePage::Number() const {
+  return impl_->number;
+}
+bool CodePage::IsDoubleByte() const {
+  return impl_->doubleByte;
+}
+bool CodePage::IsLeadByte(unsigned char b) const {
+  return impl_->leadBytes[b] != 0;
+}
 
 std::string CodePage::FromUtf8(std::string_view utf8) const {
   if (utf8.empty()) return {};
@@ -149,8 +173,8 @@ std::string CodePage::ToUtf8(std::string_view bytes) const {
   int32_t n = ucnv_toUChars(conv, wide.data(), static_cast<int32_t>(wide.size()), bytes.data(),
                             static_cast<int32_t>(bytes.size()), &status);
   if (U_FAILURE(status)) throw Error("Code page conversion failed");
-  return Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()),
-                                         static_cast<size_t>(n)));
+  return Utf16ToUtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), static_cast<size_t>(n)));
 }
 
 }  // namespace lantervo::platform

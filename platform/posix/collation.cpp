@@ -36,7 +36,9 @@ const Collator& Collator::User() {
   return collator;
 }
 
-Collator Collator::ForLocale(std::string_view locale) { return Collator(MakeImpl(locale)); }
+Collator Collator::ForLocale(std::string_view locale) {
+  return Collator(MakeImpl(locale));
+}
 
 CollationKey Collator::MakeKey(std::string_view utf8) const {
   const std::u16string wide = Utf8ToUtf16(utf8);

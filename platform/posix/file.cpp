@@ -12,7 +12,9 @@ namespace lantervo::platform {
 
 namespace {
 
-FileResult Failure(int code) { return FileResult{false, code, SystemErrorText(code)}; }
+FileResult Failure(int code) {
+  return FileResult{false, code, SystemErrorText(code)};
+}
 
 }  // namespace
 
@@ -51,7 +53,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
 
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data) {
   static std::atomic<unsigned> counter{0};
-  const std::string temp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+  const std::string temp =
+      path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
   WriteResult result;
   auto fail = [&](WriteStage stage, int code) {
     result.ok = false;
@@ -94,7 +97,9 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   return result;
 }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  return unlink(path.c_str()) == 0;
+}
 
 FileResult CreateFolders(const std::string& path) {
   if (path.empty()) return {};

@@ -7,7 +7,9 @@
 
 namespace lantervo::platform {
 
-const char* PathSeparator() { return "/"; }
+const char* PathSeparator() {
+  return "/";
+}
 
 std::string ExecutablePath() {
   char buf[PATH_MAX];

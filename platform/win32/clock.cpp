@@ -4,7 +4,11 @@
 
 namespace lantervo::platform {
 
-std::uint32_t TickCount() { return GetTickCount(); }
-void SleepMs(std::uint32_t milliseconds) { Sleep(milliseconds); }
+std::uint32_t TickCount() {
+  return GetTickCount();
+}
+void SleepMs(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
 
 }  // namespace lantervo::platform

@@ -20,11 +20,13 @@ namespace {
 
 std::shared_ptr<const CodePage::Impl> MakeImpl(unsigned number) {
   CPINFO info;
-  if (!GetCPInfo(number, &info)) throw Error("Code page " + std::to_string(number) + " is not available");
+  if (!GetCPInfo(number, &info))
+    throw Error("Code page " + std::to_string(number) + " is not available");
   auto impl = std::make_shared<CodePage::Impl>();
   impl->number = number;
   impl->doubleByte = info.MaxCharSize > 1;
-  for (int b = 0; b < 256; ++b) impl->leadBytes[b] = IsDBCSLeadByteEx(number, static_cast<BYTE>(b)) ? 1 : 0;
+  for (int b = 0; b < 256; ++b)
+    impl->leadBytes[b] = IsDBCSLeadByteEx(number, static_cast<BYTE>(b)) ? 1 : 0;
   return impl;
 }
 
@@ -44,9 +46,15 @@ CodePage CodePage::Open(unsigned number) {
   return CodePage(slot);
 }
 
-unsigned CodePage::Number() const { return impl_->number; }
-bool CodePage::IsDoubleByte() const { return impl_->doubleByte; }
-bool CodePage::IsLeadByte(unsigned char b) const { return impl_->leadBytes[b] != 0; }
+unsigned CodePage::Number() const {
+  return impl_->number;
+}
+bool CodePage::IsDoubleByte() const {
+  return impl_->doubleByte;
+}
+bool CodePage::IsLeadByte(unsigned char b) const {
+  return impl_->leadBytes[b] != 0;
+}
 
 std::string CodePage::FromUtf8(std::string_view utf8) const {
   if (utf8.empty()) return {};
@@ -63,9 +71,11 @@ std::string CodePage::FromUtf8(std::string_view utf8) const {
 
 std::string CodePage::ToUtf8(std::string_view bytes) const {
   if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(impl_->number, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  int n = MultiByteToWideChar(impl_->number, 0, bytes.data(), static_cast<int>(bytes.size()),
+                              nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(impl_->number, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  MultiByteToWideChar(impl_->number, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(),
+                      n);
   return Narrow(wide);
 }
 

@@ -37,9 +37,9 @@ int Collator::Compare(const CollationKey& a, const CollationKey& b) const {
   const auto* pb = reinterpret_cast<const wchar_t*>(b.data.data());
   const int na = static_cast<int>(a.data.size() / sizeof(wchar_t));
   const int nb = static_cast<int>(b.data.size() / sizeof(wchar_t));
-  const int r = impl_->localeName.empty()
-                    ? CompareStringW(LOCALE_USER_DEFAULT, 0, pa, na, pb, nb)
-                    : CompareStringEx(impl_->localeName.c_str(), 0, pa, na, pb, nb, nullptr, nullptr, 0);
+  const int r = impl_->localeName.empty() ? CompareStringW(LOCALE_USER_DEFAULT, 0, pa, na, pb, nb)
+                                          : CompareStringEx(impl_->localeName.c_str(), 0, pa, na,
+                                                            pb, nb, nullptr, nullptr, 0);
   return r == CSTR_LESS_THAN ? -1 : r == CSTR_GREATER_THAN ? 1 : 0;
 }
 

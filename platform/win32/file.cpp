@@ -10,16 +10,17 @@ namespace lantervo::platform {
 
 namespace {
 
-FileResult Failure(DWORD code) { return FileResult{false, static_cast<int>(code), SystemErrorText(static_cast<int>(code))}; }
+FileResult Failure(DWORD code) {
+  return FileResult{false, static_cast<int>(code), SystemErrorText(static_cast<int>(code))};
+}
 
 }  // namespace
 
 std::string SystemErrorText(int code) {
   wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer),
-                           0, nullptr);
+  DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
   if (buffer) LocalFree(buffer);
   // Like the runtime's own error texts: no trailing line break, blank or full stop.
@@ -38,7 +39,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return Failure(GetLastError());
   LARGE_INTEGER size;
-  if (GetFileSizeEx(h, &size) && size.QuadPart > 0) contents.reserve(static_cast<size_t>(size.QuadPart));
+  if (GetFileSizeEx(h, &size) && size.QuadPart > 0)
+    contents.reserve(static_cast<size_t>(size.QuadPart));
   char buf[65536];
   for (;;) {
     DWORD n = 0;
@@ -57,8 +59,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data) {
   static std::atomic<unsigned> counter{0};
   const std::wstring target = Widen(path);
-  const std::wstring temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(counter++);
+  const std::wstring temp =
+      target + L".tmp" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
   WriteResult result;
   auto fail = [&](WriteStage stage, DWORD code) {
     result.ok = false;
@@ -71,7 +73,8 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   const DWORD attrs = GetFileAttributesW(target.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
     return fail(WriteStage::Create, ERROR_ACCESS_DENIED);
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return fail(WriteStage::Create, GetLastError());
   size_t done = 0;
   while (done < data.size()) {
@@ -92,7 +95,8 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
     return fail(WriteStage::Write, err);
   }
   CloseHandle(h);
-  if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(temp.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD err = GetLastError();
     DeleteFileW(temp.c_str());
     return fail(WriteStage::Replace, err);
@@ -100,7 +104,9 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   return result;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+  return DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 FileResult CreateFolders(const std::string& path) {
   if (path.empty()) return {};
@@ -125,7 +131,8 @@ FileResult CreateFolders(const std::string& path) {
     }
   }
   DWORD attrs = GetFileAttributesW(wide.c_str());
-  if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) return Failure(ERROR_PATH_NOT_FOUND);
+  if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY))
+    return Failure(ERROR_PATH_NOT_FOUND);
   return {};
 }
 

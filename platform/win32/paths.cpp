@@ -6,7 +6,9 @@
 
 namespace lantervo::platform {
 
-const char* PathSeparator() { return "\\"; }
+const char* PathSeparator() {
+  return "\\";
+}
 
 std::string ExecutablePath() {
   std::wstring buf(MAX_PATH, L'\0');

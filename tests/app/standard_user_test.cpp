@@ -25,10 +25,9 @@ class StandardUserTest : public ProgramTest {
     desktop = std::make_unique<HeadlessDesktop>();
     hives = std::make_unique<platform::MachineOrUserRegistry>(registry, userHive);
     ProgramServices base = Services();
-    program = std::make_unique<Program>(
-        ProgramServices{*desktop, *hives, base.executableFolder, base.dataFolderNote,
-                        base.makeHttpClient, base.makeLog, base.clock, base.updateEndpoint,
-                        base.onDroppedError});
+    program = std::make_unique<Program>(ProgramServices{
+        *desktop, *hives, base.executableFolder, base.dataFolderNote, base.makeHttpClient,
+        base.makeLog, base.clock, base.updateEndpoint, base.onDroppedError});
     const Program::StartResult result = program->Start();
     if (result == Program::StartResult::Running) {
       settings().SetAutostartPlace(dir.File("config"), dir.File("Lantervo.exe"));

@@ -55,8 +55,8 @@ struct Example {
 void FillExample(ServerTable& t) {
   static const Example rows[] = {
       {"Intranet", "OK", "OK", "http://192.0.2.10/", true, 187, true, "OK", false},
-      {"Shop & Co", "ERR_RESP", "Wrong response: <h1>Closed</h1>", "http://192.0.2.20/check?a=1&b=2", false, 95,
-       false, "<h1>Open</h1>\r\n", true}};
+      {"Shop & Co", "ERR_RESP", "Wrong response: <h1>Closed</h1>",
+       "http://192.0.2.20/check?a=1&b=2", false, 95, false, "<h1>Open</h1>\r\n", true}};
   t.CreateList();
   for (const Example& row : rows) {
     t.AppendRow();
@@ -83,14 +83,15 @@ TEST(ListFileWriter, EmptyTableIsTheBarePacket) {
 TEST(ListFileWriter, TwoRowExampleByteForByte) {
   ServerTable t = MakeTable();
   FillExample(t);
-  EXPECT_EQ(WriteDataPacket(t),
-            Document("<ROW Name=\"Intranet\" Status=\"OK\" Result=\"OK\" Url=\"http://192.0.2.10/\" "
-                     "Active=\"TRUE\" LoadTime=\"187\" Timeout=\"500\" TimeoutEnabled=\"TRUE\" "
-                     "Response=\"OK\" ResponseEnabled=\"FALSE\"/>"
-                     "<ROW Name=\"Shop &amp; Co\" Status=\"ERR_RESP\" Result=\"Wrong response: "
-                     "&lt;h1&gt;Closed&lt;/h1&gt;\" Url=\"http://192.0.2.20/check?a=1&amp;b=2\" "
-                     "Active=\"FALSE\" LoadTime=\"95\" Timeout=\"500\" TimeoutEnabled=\"FALSE\" "
-                     "Response=\"&lt;h1&gt;Open&lt;/h1&gt;&#013;&#010;\" ResponseEnabled=\"TRUE\"/>"));
+  EXPECT_EQ(
+      WriteDataPacket(t),
+      Document("<ROW Name=\"Intranet\" Status=\"OK\" Result=\"OK\" Url=\"http://192.0.2.10/\" "
+               "Active=\"TRUE\" LoadTime=\"187\" Timeout=\"500\" TimeoutEnabled=\"TRUE\" "
+               "Response=\"OK\" ResponseEnabled=\"FALSE\"/>"
+               "<ROW Name=\"Shop &amp; Co\" Status=\"ERR_RESP\" Result=\"Wrong response: "
+               "&lt;h1&gt;Closed&lt;/h1&gt;\" Url=\"http://192.0.2.20/check?a=1&amp;b=2\" "
+               "Active=\"FALSE\" LoadTime=\"95\" Timeout=\"500\" TimeoutEnabled=\"FALSE\" "
+               "Response=\"&lt;h1&gt;Open&lt;/h1&gt;&#013;&#010;\" ResponseEnabled=\"TRUE\"/>"));
 }
 
 TEST(ListFileWriter, NullFieldsAreLeftOutAndEmptyTextIsKept) {
@@ -102,8 +103,9 @@ TEST(ListFileWriter, NullFieldsAreLeftOutAndEmptyTextIsKept) {
   t.SetInt("Timeout", 300);
   t.SetBool("Active", true);
   t.PostRow();
-  EXPECT_EQ(WriteDataPacket(t), Document("<ROW Name=\"QUORVIK Media\" Url=\"http://vendor.example/\" "
-                                         "Active=\"TRUE\" Timeout=\"300\"/>"));
+  EXPECT_EQ(WriteDataPacket(t),
+            Document("<ROW Name=\"QUORVIK Media\" Url=\"http://vendor.example/\" "
+                     "Active=\"TRUE\" Timeout=\"300\"/>"));
   t.BeginEdit();
   t.SetText("Status", "");
   t.SetInt("LoadTime", -1);
@@ -193,7 +195,8 @@ TEST(ListFileRoundTrip, FileKeepsEntryOrderTableKeepsNameOrder) {
 
 TEST(ListFileReader, ToleratesWhiteSpaceBomCommentsAndSingleQuotes) {
   const std::string rows = "\r\n  <ROW Name='x' Active=\"TRUE\"/>\n";
-  std::string doc = "\xEF\xBB\xBF  \r\n" + kHead + "\n" + kFields + "\n <!-- note -->" + kMiddle + rows + kTail + "\n";
+  std::string doc = "\xEF\xBB\xBF  \r\n" + kHead + "\n" + kFields + "\n <!-- note -->" + kMiddle +
+                    rows + kTail + "\n";
   ServerTable t = MakeTable();
   ReadDataPacket(doc, t);
   EXPECT_EQ(Names(t), Strings{"x"});
@@ -202,13 +205,17 @@ TEST(ListFileReader, ToleratesWhiteSpaceBomCommentsAndSingleQuotes) {
 
 TEST(ListFileReader, Utf8DocumentsAreConvertedOnlyWhenTheyReallyAreUtf8) {
   ServerTable declared = MakeTable();
-  ReadDataPacket("<?xml version=\"1.0\" ENCODING='utf-8'?>" + Document("<ROW Name=\"caf\xC3\xA9\"/>").substr(kHead.find("<DATAPACKET")), declared);
+  ReadDataPacket("<?xml version=\"1.0\" ENCODING='utf-8'?>" +
+                     Document("<ROW Name=\"caf\xC3\xA9\"/>").substr(kHead.find("<DATAPACKET")),
+                 declared);
   declared.MoveFirst();
   EXPECT_EQ(declared.GetText("Name"), "caf\xC3\xA9");
   EXPECT_EQ(WriteDataPacket(declared).find("caf\xE9\""), WriteDataPacket(declared).find("caf"));
 
   ServerTable raw = MakeTable();  // announced UTF-8 but not UTF-8: bytes as they are
-  ReadDataPacket("<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + Document("<ROW Name=\"caf\xE9\"/>").substr(kHead.find("<DATAPACKET")), raw);
+  ReadDataPacket("<?xml version=\"1.0\" encoding=\"UTF-8\"?>" +
+                     Document("<ROW Name=\"caf\xE9\"/>").substr(kHead.find("<DATAPACKET")),
+                 raw);
   raw.MoveFirst();
   EXPECT_EQ(raw.GetText("Name"), "caf\xC3\xA9");
 
@@ -220,17 +227,21 @@ TEST(ListFileReader, Utf8DocumentsAreConvertedOnlyWhenTheyReallyAreUtf8) {
 
 TEST(ListFileReader, ReferencesDecodeToOneByte) {
   ServerTable t = MakeTable();
-  ReadDataPacket(Document("<ROW Name=\"&#65;&#x42;&#x43;&#321;&#;&foo;&amp;&lt;&gt;&apos;&quot;&#013;&#010;\"/>"), t);
+  ReadDataPacket(
+      Document(
+          "<ROW Name=\"&#65;&#x42;&#x43;&#321;&#;&foo;&amp;&lt;&gt;&apos;&quot;&#013;&#010;\"/>"),
+      t);
   t.MoveFirst();
   EXPECT_EQ(t.GetText("Name"), "ABCA&#;&foo;&<>'\"\r\n");  // 321 keeps its low 8 bits: 65
 }
 
 TEST(ListFileReader, ValueRulesPerType) {
   ServerTable t = MakeTable();
-  ReadDataPacket(Document("<ROW Name=\"1\" Active=\"true\" TimeoutEnabled=\"yes\" ResponseEnabled=\"\" "
-                          "LoadTime=\"-1\" Timeout=\"12ms\"/>"
-                          "<ROW Name=\"2\" Active=\"f\" LoadTime=\"abc\" Timeout=\"\"/>"),
-                 t);
+  ReadDataPacket(
+      Document("<ROW Name=\"1\" Active=\"true\" TimeoutEnabled=\"yes\" ResponseEnabled=\"\" "
+               "LoadTime=\"-1\" Timeout=\"12ms\"/>"
+               "<ROW Name=\"2\" Active=\"f\" LoadTime=\"abc\" Timeout=\"\"/>"),
+      t);
   t.MoveFirst();
   EXPECT_TRUE(t.GetBool("Active"));
   EXPECT_FALSE(t.GetBool("TimeoutEnabled"));
@@ -248,10 +259,11 @@ TEST(ListFileReader, ValueRulesPerType) {
 
 TEST(ListFileReader, RowStateBitsDecideWhatLoads) {
   ServerTable t = MakeTable();
-  ReadDataPacket(Document("<ROW RowState=\"2\" Name=\"deleted\"/><ROW RowState=\"4\" Name=\"kept\"/>"
-                          "<ROW RowState=\"1\" Name=\"one\"/><ROW RowState=\"32\" Name=\"thirty-two\"/>"
-                          "<ROW RowState=\"8\" Name=\"eight\"/>"),
-                 t);
+  ReadDataPacket(
+      Document("<ROW RowState=\"2\" Name=\"deleted\"/><ROW RowState=\"4\" Name=\"kept\"/>"
+               "<ROW RowState=\"1\" Name=\"one\"/><ROW RowState=\"32\" Name=\"thirty-two\"/>"
+               "<ROW RowState=\"8\" Name=\"eight\"/>"),
+      t);
   EXPECT_EQ(Names(t), (Strings{"eight", "kept"}));
 }
 
@@ -278,15 +290,19 @@ TEST(ListFileReader, FailuresAndTheirMessages) {
   EXPECT_EQ(MessageOf([&] { ReadDataPacket("x<DATAPACKET/>", t); }), "Mismatch in datapacket.");
   EXPECT_EQ(MessageOf([&] { ReadDataPacket("<DATAPACKET Version=\"2.0\"></DATAPACKET>", t); }),
             "Datapacket contains no meta data.");
-  EXPECT_EQ(MessageOf([&] { ReadDataPacket(Document("<ROW Name=\"unterminated/>"), t); }), "Mismatch in datapacket.");
+  EXPECT_EQ(MessageOf([&] { ReadDataPacket(Document("<ROW Name=\"unterminated/>"), t); }),
+            "Mismatch in datapacket.");
   EXPECT_EQ(MessageOf([&] { ReadDataPacket(kHead + kFields, t); }), "Mismatch in datapacket.");
 
   std::string noUrl = kFields;
-  noUrl.erase(noUrl.find("<FIELD attrname=\"Url\""), std::string("<FIELD attrname=\"Url\" fieldtype=\"string\" WIDTH=\"500\"/>").size());
-  EXPECT_EQ(MessageOf([&] { ReadDataPacket(Document("", noUrl), t); }), "setServer: Field 'Url' not found");
+  noUrl.erase(noUrl.find("<FIELD attrname=\"Url\""),
+              std::string("<FIELD attrname=\"Url\" fieldtype=\"string\" WIDTH=\"500\"/>").size());
+  EXPECT_EQ(MessageOf([&] { ReadDataPacket(Document("", noUrl), t); }),
+            "setServer: Field 'Url' not found");
 
   std::string activeAsString = kFields;
-  activeAsString.replace(activeAsString.find("\"Active\" fieldtype=\"boolean\""), 28, "\"Active\" fieldtype=\"string\"");
+  activeAsString.replace(activeAsString.find("\"Active\" fieldtype=\"boolean\""), 28,
+                         "\"Active\" fieldtype=\"string\"");
   EXPECT_EQ(MessageOf([&] { ReadDataPacket(Document("", activeAsString), t); }),
             "setServer: Type mismatch for field 'Active', expecting: Boolean actual: String");
 
@@ -297,7 +313,8 @@ TEST(ListFileReader, FailuresAndTheirMessages) {
   EXPECT_FALSE(t.IsOpen());
 
   std::string smallTimeout = kFields;  // i2 and ui2 belong to the integer family
-  smallTimeout.replace(smallTimeout.find("\"Timeout\" fieldtype=\"i4\""), 24, "\"Timeout\" fieldtype=\"i2\"");
+  smallTimeout.replace(smallTimeout.find("\"Timeout\" fieldtype=\"i4\""), 24,
+                       "\"Timeout\" fieldtype=\"i2\"");
   ReadDataPacket(Document("<ROW Timeout=\"5\"/>", smallTimeout), t);
   EXPECT_NE(WriteDataPacket(t).find("attrname=\"Timeout\" fieldtype=\"i2\"/>"), std::string::npos);
 }
@@ -307,30 +324,36 @@ TEST(ListFileReader, DeclaredWidthsNarrowerAndWider) {
   fields.replace(fields.find("WIDTH=\"200\""), 11, "WIDTH=\"5\"");
   fields.replace(fields.find("WIDTH=\"500\""), 11, "WIDTH=\"900\"");
   ServerTable t = MakeTable();
-  ReadDataPacket(Document("<ROW Name=\"abcdefgh\" Url=\"" + std::string(700, 'u') + "\"/>", fields), t);
+  ReadDataPacket(Document("<ROW Name=\"abcdefgh\" Url=\"" + std::string(700, 'u') + "\"/>", fields),
+                 t);
   t.MoveFirst();
-  EXPECT_EQ(t.GetText("Name"), "abcde");           // cut to the narrower declaration
-  EXPECT_EQ(t.GetText("Url").size(), 700u);        // within the wider declaration
+  EXPECT_EQ(t.GetText("Name"), "abcde");     // cut to the narrower declaration
+  EXPECT_EQ(t.GetText("Url").size(), 700u);  // within the wider declaration
   t.BeginEdit();
   t.SetText("Name", "123456789");
   t.SetText("Url", std::string(800, 'v'));
   t.PostRow();
   EXPECT_EQ(t.GetText("Name"), "12345");
-  EXPECT_EQ(t.GetText("Url").size(), 500u);        // new values: the record's own width
+  EXPECT_EQ(t.GetText("Url").size(), 500u);  // new values: the record's own width
   const std::string doc = WriteDataPacket(t);
   EXPECT_NE(doc.find("attrname=\"Name\" fieldtype=\"string\" WIDTH=\"5\""), std::string::npos);
   EXPECT_NE(doc.find("attrname=\"Url\" fieldtype=\"string\" WIDTH=\"900\""), std::string::npos);
 }
 
 TEST(ListFileReader, ExtraDeclaredFieldsAreKeptAndWrittenBack) {
-  const std::string extra = "<FIELD attrname=\"Group\" fieldtype=\"string\" WIDTH=\"20\"/>"
-                            "<FIELD attrname=\"Weight\" fieldtype=\"i4\"/>";
+  const std::string extra =
+      "<FIELD attrname=\"Group\" fieldtype=\"string\" WIDTH=\"20\"/>"
+      "<FIELD attrname=\"Weight\" fieldtype=\"i4\"/>";
   ServerTable t = MakeTable();
-  ReadDataPacket(Document("<ROW Name=\"a\" Group=\"web&amp;db\" Weight=\"3\" Unknown=\"x\"/>", kFields + extra), t);
+  ReadDataPacket(Document("<ROW Name=\"a\" Group=\"web&amp;db\" Weight=\"3\" Unknown=\"x\"/>",
+                          kFields + extra),
+                 t);
   AddRow(t, "b");
   const std::string doc = WriteDataPacket(t);
   EXPECT_NE(doc.find(extra + kMiddle), std::string::npos);
-  EXPECT_NE(doc.find("<ROW Name=\"a\" Group=\"web&amp;db\" Weight=\"3\"/><ROW Name=\"b\"/>"), std::string::npos) << doc;
+  EXPECT_NE(doc.find("<ROW Name=\"a\" Group=\"web&amp;db\" Weight=\"3\"/><ROW Name=\"b\"/>"),
+            std::string::npos)
+      << doc;
 }
 
 TEST(ListFileOperations, OpenFailuresLeaveTheTableClosed) {
@@ -430,8 +453,9 @@ TEST(ListFileSave, FolderWithoutWritePermission) {
   test::TempDir dir;
   namespace fs = std::filesystem;
   dir.Write("LTV.xml", "old list");
-  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec |
-                                  fs::perms::group_read | fs::perms::group_exec);
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::others_read |
+                                  fs::perms::others_exec | fs::perms::group_read |
+                                  fs::perms::group_exec);
   fs::permissions(dir.File("LTV.xml"), fs::perms::all);
   const int rc = RunUnprivileged([&] {
     ServerTable t = MakeTable();
@@ -439,7 +463,8 @@ TEST(ListFileSave, FolderWithoutWritePermission) {
     try {
       t.SaveList(dir.File("LTV.xml"));
     } catch (const Error& e) {
-      const std::string expected = "Cannot create file \"" + dir.File("LTV.xml") + "\". Permission denied";
+      const std::string expected =
+          "Cannot create file \"" + dir.File("LTV.xml") + "\". Permission denied";
       return std::string(e.what()) == expected ? 0 : 2;
     }
     return 1;
@@ -454,7 +479,8 @@ TEST(ListFileSave, ReadOnlyListFileIsNotReplaced) {
   namespace fs = std::filesystem;
   dir.Write("LTV.xml", "old list");
   fs::permissions(dir.Path(), fs::perms::all);
-  fs::permissions(dir.File("LTV.xml"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(dir.File("LTV.xml"),
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const int rc = RunUnprivileged([&] {
     ServerTable t = MakeTable();
     FillExample(t);
@@ -478,7 +504,8 @@ TEST(ListFileSave, ReadOnlyListFileIsNotReplaced) {
   ServerTable t = MakeTable();
   FillExample(t);
   const std::string message = MessageOf([&] { t.SaveList(dir.File("LTV.xml")); });
-  EXPECT_EQ(message.rfind("Cannot create file \"" + dir.File("LTV.xml") + "\". ", 0), 0u) << message;
+  EXPECT_EQ(message.rfind("Cannot create file \"" + dir.File("LTV.xml") + "\". ", 0), 0u)
+      << message;
   EXPECT_EQ(dir.Read("LTV.xml"), "old list");
   EXPECT_EQ(dir.List(), Strings{"LTV.xml"});
   fs::permissions(dir.File("LTV.xml"), fs::perms::owner_write, fs::perm_options::add);

@@ -27,20 +27,29 @@ class RecordingHost : public RunHost {
 
   void BeginRunUi() override { Record("BeginRunUi"); }
   void EndRunUi() override { Record("EndRunUi"); }
-  void AddLog(const std::string& m, const std::string& level) override { Record("AddLog(" + m + "|" + level + ")"); }
+  void AddLog(const std::string& m, const std::string& level) override {
+    Record("AddLog(" + m + "|" + level + ")");
+  }
   void SetStatusText(const std::string& t) override { Record("SetStatusText(" + t + ")"); }
   void SetRunState(int state) override { Record("SetRunState(" + std::to_string(state) + ")"); }
   void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) override {
-    Record("ShowBalloon(" + title + "|" + text + "|" + (kind == BalloonKind::Error ? "error" : "warning") + ")");
+    Record("ShowBalloon(" + title + "|" + text + "|" +
+           (kind == BalloonKind::Error ? "error" : "warning") + ")");
   }
   void MoveFirst() override { Record("MoveFirst"), table_.MoveFirst(); }
   void MoveNext() override { Record("MoveNext"), table_.MoveNext(); }
   bool AtEnd() override { return Record("AtEnd"), table_.AtEnd(); }
   void BeginEdit() override { Record("BeginEdit"), table_.BeginEdit(); }
   void PostRow() override { Record("PostRow"), table_.PostRow(); }
-  bool GetBool(const std::string& f) override { return Record("GetBool(" + f + ")"), table_.GetBool(f); }
-  std::int32_t GetInt(const std::string& f) override { return Record("GetInt(" + f + ")"), table_.GetInt(f); }
-  std::string GetText(const std::string& f) override { return Record("GetText(" + f + ")"), table_.GetText(f); }
+  bool GetBool(const std::string& f) override {
+    return Record("GetBool(" + f + ")"), table_.GetBool(f);
+  }
+  std::int32_t GetInt(const std::string& f) override {
+    return Record("GetInt(" + f + ")"), table_.GetInt(f);
+  }
+  std::string GetText(const std::string& f) override {
+    return Record("GetText(" + f + ")"), table_.GetText(f);
+  }
   void SetInt(const std::string& f, std::int32_t v) override {
     Record("SetInt(" + f + "," + std::to_string(v) + ")"), table_.SetInt(f, v);
   }
@@ -115,19 +124,22 @@ class CheckRunTest : public ::testing::Test {
                      return t;
                    },
                    [this](std::uint32_t ms) { sleeps.push_back(ms); }};
-    Execute(settings, host, [this](const std::string& url) {
-      gets.push_back(url);
-      auto it = answers.find(url);
-      if (it == answers.end()) throw HttpError("Socket Error # 10061\r\nConnection refused.");
-      // Quit arrives while this server's probe is under way; the probe then fails as a
-      // cancelled socket wait does.
-      if (url == stopDuring) {
-        stop = true;
-        throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
-      }
-      if (it->second.rfind("!", 0) == 0) throw HttpError(it->second.substr(1));
-      return it->second;
-    }, clock, errorCount, &stop);
+    Execute(
+        settings, host,
+        [this](const std::string& url) {
+          gets.push_back(url);
+          auto it = answers.find(url);
+          if (it == answers.end()) throw HttpError("Socket Error # 10061\r\nConnection refused.");
+          // Quit arrives while this server's probe is under way; the probe then fails as a
+          // cancelled socket wait does.
+          if (url == stopDuring) {
+            stop = true;
+            throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
+          }
+          if (it->second.rfind("!", 0) == 0) throw HttpError(it->second.substr(1));
+          return it->second;
+        },
+        clock, errorCount, &stop);
   }
 
   std::string Field(const std::string& name, const std::string& field) {
@@ -149,18 +161,41 @@ class CheckRunTest : public ::testing::Test {
 };
 
 TEST_F(CheckRunTest, AllFineRunWritesEachRowTwiceInOrder) {
-  Add({.name = "Intranet", .url = "http://a/", .responseEnabled = true, .response = "OK", .timeoutEnabled = true,
+  Add({.name = "Intranet",
+       .url = "http://a/",
+       .responseEnabled = true,
+       .response = "OK",
+       .timeoutEnabled = true,
        .timeout = 500});
   answers["http://a/"] = "OK";
   ticks = {1000, 1187};
   Run();
-  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "MoveFirst", "AtEnd", "GetBool(Active)",
-                               "BeginEdit", "SetText(Status,CHECK)", "SetText(Result,Checking...)", "PostRow",
-                               "GetText(Name)", "SetStatusText(Processing Intranet...)", "GetText(Url)", "BeginEdit",
-                               "SetInt(LoadTime,187)", "GetBool(ResponseEnabled)", "GetText(Response)",
-                               "GetBool(TimeoutEnabled)", "GetInt(Timeout)", "SetText(Status,OK)", "SetText(Result,OK)",
-                               "PostRow", "MoveNext", "AtEnd", "SetRunState(2)",
-                               "AddLog(Completed with no errors.|ok)", "EndRunUi"}));
+  EXPECT_EQ(host.calls, (Calls{"BeginRunUi",
+                               "AddLog(Checking...|system)",
+                               "MoveFirst",
+                               "AtEnd",
+                               "GetBool(Active)",
+                               "BeginEdit",
+                               "SetText(Status,CHECK)",
+                               "SetText(Result,Checking...)",
+                               "PostRow",
+                               "GetText(Name)",
+                               "SetStatusText(Processing Intranet...)",
+                               "GetText(Url)",
+                               "BeginEdit",
+                               "SetInt(LoadTime,187)",
+                               "GetBool(ResponseEnabled)",
+                               "GetText(Response)",
+                               "GetBool(TimeoutEnabled)",
+                               "GetInt(Timeout)",
+                               "SetText(Status,OK)",
+                               "SetText(Result,OK)",
+                               "PostRow",
+                               "MoveNext",
+                               "AtEnd",
+                               "SetRunState(2)",
+                               "AddLog(Completed with no errors.|ok)",
+                               "EndRunUi"}));
   EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{200, 200}));
   EXPECT_EQ(errorCount, 0);
   EXPECT_EQ(Field("Intranet", "LoadTime"), "187");
@@ -172,16 +207,19 @@ TEST_F(CheckRunTest, LoadErrorLogsTheMessageWithItsLineBreak) {
   answers["http://empty/"] = "";
   settings.BalloonLevel = 1;
   Run();
-  EXPECT_EQ(host.Slice("BeginEdit", "PostRow", 10),
-            (Calls{"BeginEdit", "SetText(Status,ERR_LOAD)", "GetText(Name)",
-                   "AddLog(Unable to load 'Down'. Error: Socket Error # 10061\r\nConnection refused.|error)",
-                   "SetText(Result,Unable to load: Socket Error # 10061\r\nConnection refused.)",
-                   "ShowBalloon(Load error|Unable to load 'Down'|error)", "PostRow"}));
+  EXPECT_EQ(
+      host.Slice("BeginEdit", "PostRow", 10),
+      (Calls{
+          "BeginEdit", "SetText(Status,ERR_LOAD)", "GetText(Name)",
+          "AddLog(Unable to load 'Down'. Error: Socket Error # 10061\r\nConnection refused.|error)",
+          "SetText(Result,Unable to load: Socket Error # 10061\r\nConnection refused.)",
+          "ShowBalloon(Load error|Unable to load 'Down'|error)", "PostRow"}));
   EXPECT_EQ(Field("Down", "Status"), "ERR_LOAD");
   EXPECT_EQ(Field("Down", "LoadTime"), "-1");  // a failed load keeps the previous time
   EXPECT_EQ(host.Matching("SetText(Result,Unable to load: )").size(), 1u);
   EXPECT_EQ(Field("Empty", "Result"), "Unable to load:");  // the table trims trailing blanks
-  EXPECT_EQ(host.Matching("AddLog(Unable to load 'Empty'")[0], "AddLog(Unable to load 'Empty'. Error: |error)");
+  EXPECT_EQ(host.Matching("AddLog(Unable to load 'Empty'")[0],
+            "AddLog(Unable to load 'Empty'. Error: |error)");
   EXPECT_EQ(errorCount, 2);
   EXPECT_EQ(host.calls[host.calls.size() - 3], "AddLog(Completed with problems detected.|error)");
   EXPECT_EQ(host.calls[host.calls.size() - 2], "SetRunState(3)");
@@ -190,18 +228,28 @@ TEST_F(CheckRunTest, LoadErrorLogsTheMessageWithItsLineBreak) {
 TEST_F(CheckRunTest, WrongResponseIsExactAndBeatsSlowness) {
   Add({.name = "Case", .url = "http://case/", .responseEnabled = true, .response = "ok"});
   Add({.name = "LineEnd", .url = "http://lineend/", .responseEnabled = true, .response = "OK"});
-  Add({.name = "WrongAndSlow", .url = "http://both/", .responseEnabled = true, .response = "A",
-       .timeoutEnabled = true, .timeout = 1});
+  Add({.name = "WrongAndSlow",
+       .url = "http://both/",
+       .responseEnabled = true,
+       .response = "A",
+       .timeoutEnabled = true,
+       .timeout = 1});
   Add({.name = "EmptyExpected", .url = "http://any/", .responseEnabled = true, .response = ""});
-  answers = {{"http://case/", "OK"}, {"http://lineend/", "OK\r\n"}, {"http://both/", "<h1>B</h1>"},
+  answers = {{"http://case/", "OK"},
+             {"http://lineend/", "OK\r\n"},
+             {"http://both/", "<h1>B</h1>"},
              {"http://any/", "x"}};
   ticks = {0, 5, 10, 15, 20, 5000, 30, 35};
   settings.BalloonLevel = 2;
   Run();
-  for (const char* name : {"Case", "LineEnd", "WrongAndSlow", "EmptyExpected"}) EXPECT_EQ(Field(name, "Status"), "ERR_RESP") << name;
+  for (const char* name : {"Case", "LineEnd", "WrongAndSlow", "EmptyExpected"})
+    EXPECT_EQ(Field(name, "Status"), "ERR_RESP") << name;
   EXPECT_EQ(Field("WrongAndSlow", "Result"), "Wrong response: <h1>B</h1>");
   EXPECT_EQ(errorCount, 4);  // wrong and slow counts once
-  EXPECT_EQ(host.Matching("ShowBalloon(Response error|Wrong response 'WrongAndSlow': <h1>B</h1>|error)").size(), 1u);
+  EXPECT_EQ(
+      host.Matching("ShowBalloon(Response error|Wrong response 'WrongAndSlow': <h1>B</h1>|error)")
+          .size(),
+      1u);
   EXPECT_EQ(host.Matching("AddLog(Slow").size(), 0u);
 }
 
@@ -235,9 +283,9 @@ TEST_F(CheckRunTest, InactiveRowsAreNotTouchedAndEmptyTablesEndFine) {
   Run();
   EXPECT_TRUE(gets.empty());
   EXPECT_EQ(Field("Off", "Result"), "Waiting...");
-  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "MoveFirst", "AtEnd", "GetBool(Active)",
-                               "MoveNext", "AtEnd", "SetRunState(2)", "AddLog(Completed with no errors.|ok)",
-                               "EndRunUi"}));
+  EXPECT_EQ(host.calls, (Calls{"BeginRunUi", "AddLog(Checking...|system)", "MoveFirst", "AtEnd",
+                               "GetBool(Active)", "MoveNext", "AtEnd", "SetRunState(2)",
+                               "AddLog(Completed with no errors.|ok)", "EndRunUi"}));
   EXPECT_EQ(errorCount, 0);
 }
 
@@ -253,9 +301,10 @@ TEST_F(CheckRunTest, OfflineMarksEveryRowAndKeepsLoadTimesAndErrorCount) {
   EXPECT_EQ(Field("Off", "Result"), "Unable to check server.");
   EXPECT_EQ(Field("On", "LoadTime"), "-1");
   EXPECT_EQ(errorCount, -7);
-  EXPECT_EQ(host.Slice("BeginRunUi", "MoveFirst"),
-            (Calls{"BeginRunUi", "AddLog(Checking...|system)", "SetStatusText(Verifying connection...)",
-                   "AddLog(Stopped! Probably offline.|error)", "SetRunState(1)", "MoveFirst"}));
+  EXPECT_EQ(
+      host.Slice("BeginRunUi", "MoveFirst"),
+      (Calls{"BeginRunUi", "AddLog(Checking...|system)", "SetStatusText(Verifying connection...)",
+             "AddLog(Stopped! Probably offline.|error)", "SetRunState(1)", "MoveFirst"}));
 }
 
 TEST_F(CheckRunTest, VerifiedStationRunsOnline) {

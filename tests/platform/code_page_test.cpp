@@ -13,16 +13,26 @@ TEST(CodePage, WesternEuropeanRoundTripAndReplacement) {
   EXPECT_FALSE(cp.IsDoubleByte());
   EXPECT_EQ(cp.FromUtf8("caf\xC3\xA9"), "caf\xE9");  // é is one byte
   EXPECT_EQ(cp.ToUtf8("caf\xE9"), "caf\xC3\xA9");
-  EXPECT_EQ(cp.FromUtf8("\xE2\x82\xAC"), "\x80");    // the euro sign
-  EXPECT_EQ(cp.FromUtf8("\xC4\x8D" "aj"), "?aj");    // č is not in 1252, and is no look-alike 'c'
-  EXPECT_EQ(cp.FromUtf8("a\xFF" "b"), "a?b");        // malformed UTF-8
+  EXPECT_EQ(cp.FromUtf8("\xE2\x82\xAC"), "\x80");  // the euro sign
+  EXPECT_EQ(cp.FromUtf8("\xC4\x8D"
+                        "aj"),
+            "?aj");  // č is not in 1252, and is no look-alike 'c'
+  EXPECT_EQ(cp.FromUtf8("a\xFF"
+                        "b"),
+            "a?b");  // malformed UTF-8
   EXPECT_EQ(cp.FromUtf8(""), "");
 }
 
 TEST(CodePage, CentralEuropean) {
   const CodePage cp = CodePage::Open(1250);
-  EXPECT_EQ(cp.FromUtf8("\xC4\x8D" "aj"), "\xE8" "aj");
-  EXPECT_EQ(cp.ToUtf8("\xE8" "aj"), "\xC4\x8D" "aj");
+  EXPECT_EQ(cp.FromUtf8("\xC4\x8D"
+                        "aj"),
+            "\xE8"
+            "aj");
+  EXPECT_EQ(cp.ToUtf8("\xE8"
+                      "aj"),
+            "\xC4\x8D"
+            "aj");
   EXPECT_EQ(cp.FromUtf8("\xC3\xA9"), "\xE9");
 }
 
@@ -39,7 +49,9 @@ TEST(CodePage, DoubleByteJapanese) {
   EXPECT_EQ(so, "\x83\x5C");
 }
 
-TEST(CodePage, UnknownNumberIsAnError) { EXPECT_THROW(CodePage::Open(12345), Error); }
+TEST(CodePage, UnknownNumberIsAnError) {
+  EXPECT_THROW(CodePage::Open(12345), Error);
+}
 
 TEST(CodePage, SystemPageRoundTripsAscii) {
   const CodePage& cp = CodePage::System();
@@ -67,10 +79,10 @@ TEST(CodePage, AnsiCodePageThatWindowsPicksForALocale) {
 TEST(Utf8, Validation) {
   EXPECT_TRUE(IsValidUtf8("plain"));
   EXPECT_TRUE(IsValidUtf8("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"));
-  EXPECT_FALSE(IsValidUtf8("\xE9t\xE9"));         // Latin-1 bytes
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
+  EXPECT_FALSE(IsValidUtf8("\xE9t\xE9"));     // Latin-1 bytes
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));      // cut short
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ TEST(Collation, AccentsAreLinguisticNotByteOrder) {
 
 TEST(Collation, KeysCompareLikeTexts) {
   const Collator& c = Collator::User();
-  const std::vector<std::string> names = {"Intranet", "intranet", "Shop & Co", "", "B-server", "A-server"};
+  const std::vector<std::string> names = {"Intranet", "intranet", "Shop & Co",
+                                          "",         "B-server", "A-server"};
   for (const auto& a : names)
     for (const auto& b : names) {
       const int direct = c.Compare(a, b);

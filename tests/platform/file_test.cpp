@@ -44,7 +44,8 @@ TEST(File, AtomicWriteIntoMissingFolderFailsAtCreate) {
 
 TEST(File, CreateFoldersMakesTheWholeChain) {
   test::TempDir dir;
-  const std::string deep = dir.File("a") + std::string(PathSeparator()) + "b" + std::string(PathSeparator()) + "c";
+  const std::string deep =
+      dir.File("a") + std::string(PathSeparator()) + "b" + std::string(PathSeparator()) + "c";
   ASSERT_TRUE(CreateFolders(deep).ok);
   EXPECT_TRUE(CreateFolders(deep).ok);  // existing chain is fine
   ASSERT_TRUE(WriteFileAtomically(deep + std::string(PathSeparator()) + "f", "x").ok);

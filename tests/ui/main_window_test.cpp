@@ -48,8 +48,8 @@ TEST_F(MainWindowTest, InactiveRowsArePaintedGrayInEveryColumnEvenWhenSelected) 
 
 TEST_F(MainWindowTest, TheStatusIconFollowsTheExactStatusCode) {
   const std::vector<std::pair<std::string, int>> cases = {
-      {"ERR_LOAD", 0}, {"CHECK", 1},   {"OK", 2},       {"ERR_RESP", 3}, {"ERR_SLOW", 3},
-      {"OFFLINE", 4},  {"ok", -1},     {"", -1},        {"Ok", -1},      {"ERR", -1}};
+      {"ERR_LOAD", 0}, {"CHECK", 1}, {"OK", 2}, {"ERR_RESP", 3}, {"ERR_SLOW", 3},
+      {"OFFLINE", 4},  {"ok", -1},   {"", -1},  {"Ok", -1},      {"ERR", -1}};
   AddServer({"Alpha", "http://alpha/"});
   for (const auto& [status, index] : cases) {
     SetStatus("Alpha", status);
@@ -97,21 +97,20 @@ TEST_F(MainWindowTest, ActionsStartWithTheirCaptionsShortcutsAndStates) {
     const char* shortCut;
     bool enabled;
   };
-  const std::vector<Expected> table = {
-      {form->actionQuit, "Quit", "Ctrl+Q", true},
-      {form->actionShow, "Show", "", false},
-      {form->actionHide, "Hide", "Ctrl+H", true},
-      {form->actionLog, "Log", "Ctrl+L", true},
-      {form->actionSettings, "Settings", "Ctrl+S", true},
-      {form->actionLogClear, "Clear log", "", true},
-      {form->actionServerDelete, "Delete", "Ctrl+R", true},
-      {form->actionServerAdd, "Add", "Ctrl+N", true},
-      {form->actionServerEdit, "Edit", "Ctrl+E", true},
-      {form->actionServerActivate, "Activate", "Ctrl+A", true},
-      {form->actionServerDeactivate, "Deactivate", "Ctrl+D", true},
-      {form->actionServerActivateAll, "Activate all", "", true},
-      {form->actionHelpContext, "Online help", "F1", true},
-      {form->actionHelpAbout, "About", "", true}};
+  const std::vector<Expected> table = {{form->actionQuit, "Quit", "Ctrl+Q", true},
+                                       {form->actionShow, "Show", "", false},
+                                       {form->actionHide, "Hide", "Ctrl+H", true},
+                                       {form->actionLog, "Log", "Ctrl+L", true},
+                                       {form->actionSettings, "Settings", "Ctrl+S", true},
+                                       {form->actionLogClear, "Clear log", "", true},
+                                       {form->actionServerDelete, "Delete", "Ctrl+R", true},
+                                       {form->actionServerAdd, "Add", "Ctrl+N", true},
+                                       {form->actionServerEdit, "Edit", "Ctrl+E", true},
+                                       {form->actionServerActivate, "Activate", "Ctrl+A", true},
+                                       {form->actionServerDeactivate, "Deactivate", "Ctrl+D", true},
+                                       {form->actionServerActivateAll, "Activate all", "", true},
+                                       {form->actionHelpContext, "Online help", "F1", true},
+                                       {form->actionHelpAbout, "About", "", true}};
   for (const Expected& e : table) {
     EXPECT_EQ(e.action->Caption(), e.caption);
     EXPECT_EQ(ShortCutToText(e.action->GetShortCut()), e.shortCut) << e.caption;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/english_texts.h"
 #include "i18n/gettext.h"
+#include "tests/support/english_texts.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/server_form.h"
 
