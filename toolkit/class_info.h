@@ -50,7 +50,6 @@ class ClassInfo {
   // Published properties, the ancestors' first, each class's in declaration order.
   std::vector<const PropertyInfo*> Properties() const;
   const PropertyInfo* FindProperty(std::string_view name) const;  // letter case ignored
-  const std::vector<PropertyInfo>& OwnProperties() const { return properties_; }
 
  private:
   std::string name_;
@@ -60,8 +59,7 @@ class ClassInfo {
 
 bool SameText(std::string_view a, std::string_view b);  // ASCII letters compared without case
 
-// Declares the runtime class of a toolkit class; pair it with LANTERVO_DEFINE_CLASS or a
-// hand-written StaticClass().
+// Declares the runtime class of a toolkit class; its .cpp file defines StaticClass().
 #define LANTERVO_CLASS()                                \
  public:                                                \
   static const ::lantervo::ClassInfo& StaticClass();    \

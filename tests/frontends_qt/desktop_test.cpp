@@ -103,9 +103,18 @@ TEST(QtDesktopTest, TheLoopCarriesOutHandOffsUntilQuit) {
 
 TEST(QtDesktopTest, AQuitBeforeTheLoopEndsItAtOnce) {
   QtDesktop desktop;
+  // Ends a loop that was entered after all, so a wrong Run fails the test instead of hanging it.
+  bool loopEntered = false;
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  QObject::connect(&deadline, &QTimer::timeout, [&] {
+    loopEntered = true;
+    QCoreApplication::exit(1);
+  });
+  deadline.start(30000);
   desktop.Quit();
   desktop.Run();
-  SUCCEED() << "Run returned";
+  EXPECT_FALSE(loopEntered);
 }
 
 TEST(QtDesktopTest, ErrorsOfAHandOffGoBackToTheWorker) {

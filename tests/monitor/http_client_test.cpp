@@ -1,8 +1,8 @@
 // The client against the loopback server: request bytes, connection reuse, bodies, failures.
 #include "monitor/http_client.h"
 
-#include "monitor/memory_connection.h"
 #include "tests/monitor/http_client_fixture.h"
+#include "tests/support/doubles/memory_connection.h"
 
 namespace lantervo::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <functional>
 #include <future>
 
-#include "monitor/memory_connection.h"
 #include "platform/clock.h"
 #include "tests/monitor/http_client_fixture.h"
+#include "tests/support/doubles/memory_connection.h"
 
 namespace lantervo::test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "core/error.h"
 #include "monitor/http_client.h"
-#include "monitor/memory_connection.h"
+#include "tests/support/doubles/memory_connection.h"
 
 namespace lantervo {
 namespace {

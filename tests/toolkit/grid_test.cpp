@@ -4,11 +4,11 @@
 
 #include "core/error.h"
 #include "core/server_table.h"
+#include "tests/support/doubles/recording_canvas.h"
 #include "toolkit/db_grid.h"
 #include "toolkit/form.h"
 #include "toolkit/headless_desktop.h"
 #include "toolkit/images.h"
-#include "toolkit/recording_canvas.h"
 
 namespace lantervo {
 namespace {

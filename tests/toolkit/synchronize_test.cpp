@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <thread>
 
@@ -144,11 +145,21 @@ TEST(Synchronize, AnAbandonedWorkerIsNotWaitedFor) {
   auto queue = std::make_shared<HandOffQueue>();
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
-  auto worker = std::make_unique<WorkerThread>(queue, [released] { released.wait(); });
+  // The body outlives this test's frame, so what it touches is shared.
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  auto worker = std::make_unique<WorkerThread>(queue, [released, finished] {
+    released.wait();
+    *finished = true;
+  });
   worker->Start();
   worker->Abandon();
-  worker.reset();  // would block for ever if it waited
+  // Destroyed on a helper thread, so a destructor that waits fails the test instead of hanging it.
+  auto destroyed = std::async(std::launch::async, [&worker] { worker.reset(); });
+  const bool returned = destroyed.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+  EXPECT_TRUE(returned) << "destroying an abandoned worker waited for its body";
+  EXPECT_FALSE(*finished) << "the body ended before it was released";
   release.set_value();
+  destroyed.wait();
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class CheckRunTest : public MainFormTest {
+class CheckSchedulerTest : public MainFormTest {
  protected:
   void SetUp() override {
     MainFormTest::SetUp();
@@ -38,7 +38,7 @@ class CheckRunTest : public MainFormTest {
 
 const std::string kRefused = "Socket Error # 10061\r\nConnection refused.";
 
-TEST_F(CheckRunTest, MixedServersGiveTheirRowsLogLinesAndOutcome) {
+TEST_F(CheckSchedulerTest, MixedServersGiveTheirRowsLogLinesAndOutcome) {
   AddMixedServers();
   RunOnce();
 
@@ -92,7 +92,7 @@ TEST_F(CheckRunTest, MixedServersGiveTheirRowsLogLinesAndOutcome) {
   EXPECT_TRUE(form->timerCheck->Enabled());
 }
 
-TEST_F(CheckRunTest, BalloonLevelOneShowsOnlyLoadErrors) {
+TEST_F(CheckSchedulerTest, BalloonLevelOneShowsOnlyLoadErrors) {
   config.Set(&AppConfig::BalloonLevel, 1);
   AddMixedServers();
   RunOnce();
@@ -103,7 +103,7 @@ TEST_F(CheckRunTest, BalloonLevelOneShowsOnlyLoadErrors) {
   EXPECT_EQ(balloons[2].text, "Unable to load 'foxtrot'");
 }
 
-TEST_F(CheckRunTest, UnreachableVerificationMarksEveryRowOffline) {
+TEST_F(CheckSchedulerTest, UnreachableVerificationMarksEveryRowOffline) {
   config.Set(&AppConfig::VerifyEnabled, true);
   config.Set(&AppConfig::VerifyURL, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/");
   AddServer({"alpha", fine.Url("/a")});
@@ -124,7 +124,7 @@ TEST_F(CheckRunTest, UnreachableVerificationMarksEveryRowOffline) {
   EXPECT_EQ(balloons[0].flags, bfWarning);
 }
 
-TEST_F(CheckRunTest, TheNextRunStartsOneIntervalAfterTheLastEnded) {
+TEST_F(CheckSchedulerTest, TheNextRunStartsOneIntervalAfterTheLastEnded) {
   AddServer({"alpha", fine.Url("/a")});
   RunOnce();
   EXPECT_EQ(form->StatusBar->SimpleText(), "Completed");
@@ -145,7 +145,7 @@ TEST_F(CheckRunTest, TheNextRunStartsOneIntervalAfterTheLastEnded) {
                 LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors."));
 }
 
-TEST_F(CheckRunTest, QuitBeforeTheFirstProbeEndsTheRunThereAndStartsNoOther) {
+TEST_F(CheckSchedulerTest, QuitBeforeTheFirstProbeEndsTheRunThereAndStartsNoOther) {
   AddMixedServers();
   StartTimer();
   desktop.Advance(300000);
@@ -169,7 +169,7 @@ TEST_F(CheckRunTest, QuitBeforeTheFirstProbeEndsTheRunThereAndStartsNoOther) {
   EXPECT_THAT(fine.Requests(), IsEmpty());
 }
 
-TEST_F(CheckRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeAnyProbe) {
+TEST_F(CheckSchedulerTest, ALogThatCannotBeWrittenEndsTheRunBeforeAnyProbe) {
   // The log's path is a folder, so the "Checking..." line fails in its hand-off.
   EventLog broken(dir.Path(), [] { return true; });
   MainFormContext context{desktop, config, &broken};
@@ -189,7 +189,7 @@ TEST_F(CheckRunTest, ALogThatCannotBeWrittenEndsTheRunBeforeAnyProbe) {
 }
 
 // Records the enabled changes of the list actions, the grid and the timer.
-TEST_F(CheckRunTest, RunUiDisablesAndEnablesInOrder) {
+TEST_F(CheckSchedulerTest, RunUiDisablesAndEnablesInOrder) {
   AddServer({"alpha", fine.Url("/a")});
   std::vector<std::string> changes;
   std::vector<Component*> watched{form->actionServerAdd,
@@ -231,7 +231,7 @@ TEST_F(CheckRunTest, RunUiDisablesAndEnablesInOrder) {
                           "actionServerDeactivate Enabled on"));
 }
 
-TEST_F(CheckRunTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
+TEST_F(CheckSchedulerTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
   RunOnce();
   EXPECT_TRUE(form->actionServerAdd->Enabled());
   EXPECT_TRUE(form->actionServerActivateAll->Enabled());
@@ -251,7 +251,7 @@ TEST_F(CheckRunTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
 namespace lantervo::test {
 namespace {
 
-TEST_F(CheckRunTest, ASettingSavedDuringARunAppliesToTheNextRun) {
+TEST_F(CheckSchedulerTest, ASettingSavedDuringARunAppliesToTheNextRun) {
   AddServer({"alpha", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"});
   // Saved while the run is under way: from inside its first status hand-off.
   const int subscription = form->StatusBar->Subscribe(

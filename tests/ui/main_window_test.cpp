@@ -2,8 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/doubles/recording_canvas.h"
 #include "tests/ui/main_form_fixture.h"
-#include "toolkit/recording_canvas.h"
 
 namespace lantervo::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "monitor/memory_connection.h"
+#include "tests/support/doubles/memory_connection.h"
 
 namespace lantervo::test {
 

@@ -1,4 +1,4 @@
-#include "monitor/memory_connection.h"
+#include "tests/support/doubles/memory_connection.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "toolkit/recording_canvas.h"
+#include "tests/support/doubles/recording_canvas.h"
 
 namespace lantervo {
 
