@@ -9,6 +9,7 @@
 
 #include "core/config_store.h"
 #include "core/data_folder.h"
+#include "lantervo/version.h"
 #include "monitor/check_run.h"
 
 namespace lantervo {
@@ -22,8 +23,6 @@ class TForm;
 namespace platform {
 class Registry;
 }
-
-inline constexpr const char* kMainWindowClass = "QUORVIKMedia.Lantervo.0.9";
 
 struct ProgramServices {
   Desktop& desktop;

@@ -9,7 +9,11 @@ else()
 endif()
 
 add_library(lantervo_options INTERFACE)
-target_include_directories(lantervo_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_include_directories(lantervo_options INTERFACE ${PROJECT_SOURCE_DIR}
+                                                     ${PROJECT_BINARY_DIR}/generated)
+# The program's version and main window class, from project(VERSION).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in
+               ${PROJECT_BINARY_DIR}/generated/lantervo/version.h @ONLY)
 # Designated initializers leave fields out on purpose.
 target_compile_options(lantervo_options INTERFACE -Wall -Wextra -Wno-unused-parameter
                        -Wno-missing-field-initializers)

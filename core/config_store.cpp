@@ -2,6 +2,7 @@
 
 #include "core/error.h"
 #include "core/int_parse.h"
+#include "lantervo/version.h"
 #include "platform/paths.h"
 
 namespace lantervo {
@@ -74,7 +75,7 @@ bool WriteDefaultConfig(platform::Registry& registry, const std::string& executa
                         std::string_view keyPath) {
   const auto key = registry.Open(std::string(keyPath), platform::RegistryAccess::Write);
   if (!key) return false;
-  return key->SetString("Version", "0.9.19") &&                                          //
+  return key->SetString("Version", kProgramVersion) &&                                   //
          key->SetDWord("CheckUpdate", 1) &&                                              //
          key->SetString("VerifyURL", "http://") && key->SetDWord("VerifyEnabled", 0) &&  //
          key->SetString("CheckInterval", "300") &&

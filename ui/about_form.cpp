@@ -2,6 +2,7 @@
 
 #include "core/config_store.h"
 #include "i18n/window/window_translation.h"
+#include "lantervo/version.h"
 #include "ui/main_form.h"
 #include "update/vendor_links.h"
 
@@ -39,7 +40,7 @@ TFormAbout::TFormAbout(Desktop& desktop) : TForm(desktop) {
   Label1 = &Add<TLabel>("Label1");
   Label1->SetParent(this);
   Label1->SetBounds(12, 112, 192, 22);
-  Label1->SetCaption("Lantervo 0.9.19");
+  Label1->SetCaption(std::string("Lantervo ") + kProgramVersion);
   Label1->SetTransparent(true);
   TFont nameFont;
   nameFont.SetName("Concielian Condensed");

@@ -2,6 +2,7 @@
 
 #include "core/config_store.h"
 #include "core/event_log.h"
+#include "lantervo/version.h"
 #include "monitor/http_client.h"
 #include "toolkit/desktop.h"
 #include "ui/check_scheduler.h"
@@ -16,13 +17,13 @@ const ClassInfo& TMainForm::StaticClass() {
 TMainForm::TMainForm(MainFormContext context)
     : TForm(context.desktop), context_(std::move(context)) {
   SetName("MainForm");
-  SetCaption("Lantervo 0.9.19");
+  SetCaption(std::string("Lantervo ") + kProgramVersion);
   SetClientWidth(570);
   SetClientHeight(305);
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu | biMinimize);
   SetPosition(poDesigned);
-  SetWindowClassName("QUORVIKMedia.Lantervo.0.9");
+  SetWindowClassName(kMainWindowClass);
   SetColor(colors::kBtnFace);
   TFont font;
   font.SetName("Tahoma");

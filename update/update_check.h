@@ -10,13 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "lantervo/version.h"
 #include "toolkit/synchronize.h"
 
 namespace lantervo {
 
 class HttpClient;
-
-inline constexpr const char* kProgramVersion = "0.9.19";
 
 // "http://" + the build's update host + "/".
 std::string DefaultUpdateEndpoint();
