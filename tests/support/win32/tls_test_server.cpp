@@ -48,7 +48,8 @@ class TlsTestServer::Impl {
     if (process.hThread) CloseHandle(process.hThread);
     if (process.hProcess) CloseHandle(process.hProcess);
     const std::string file = WindowsPathOf(portFile_);
-    for (int i = 0; i < 200 && port_ == 0; ++i) {
+    // A loaded machine may take a while to start a process under wine; the wait only ends early.
+    for (int i = 0; i < 1200 && port_ == 0; ++i) {
       if (FILE* in = std::fopen(file.c_str(), "r")) {
         unsigned port = 0;
         if (std::fscanf(in, "%u", &port) == 1) port_ = static_cast<std::uint16_t>(port);
