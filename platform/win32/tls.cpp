@@ -135,23 +135,8 @@ class SChannelSession : public TlsSession {
   bool Handshake(std::string& in, std::string& out) override {
     for (;;) {
       if (haveContext_ && in.empty()) return false;
-      SecBuffer inBuffers[2] = {{static_cast<unsigned long>(in.size()), SECBUFFER_TOKEN, in.data()},
-                                {0, SECBUFFER_EMPTY, nullptr}};
-      SecBufferDesc inDesc{SECBUFFER_VERSION, 2, inBuffers};
-      SecBuffer outBuffers[1] = {{0, SECBUFFER_TOKEN, nullptr}};
-      SecBufferDesc outDesc{SECBUFFER_VERSION, 1, outBuffers};
-      DWORD granted = 0;
-      TimeStamp expiry;
-      const SECURITY_STATUS status = InitializeSecurityContextW(
-          shared_.Handle(), haveContext_ ? &handle_ : nullptr,
-          const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0, haveContext_ ? &inDesc : nullptr,
-          0, &handle_, &outDesc, &granted, &expiry);
-      haveContext_ = true;
-      TakeToken(outBuffers[0], out);
+      const SECURITY_STATUS status = Step(in, out);
       if (status == SEC_E_INCOMPLETE_MESSAGE) return false;
-      if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
-        throw TlsError(TlsFailure::Handshake, HandshakeReason(status));
-      KeepExtra(inBuffers[1], in);
       if (status == SEC_E_OK) {
         VerifyServer();
         QueryContextAttributesW(&handle_, SECPKG_ATTR_STREAM_SIZES, &sizes_);
@@ -230,6 +215,15 @@ class SChannelSession : public TlsSession {
   }
 
   void Renegotiate(std::string& in, std::string& out) {
+    const SECURITY_STATUS status = Step(in, out);
+    if (status == SEC_E_INCOMPLETE_MESSAGE)
+      throw TlsError(TlsFailure::Handshake, HandshakeReason(status));
+  }
+
+  // One call of the handshake: what the server sent goes in, what it is to get comes out, and
+  // the bytes the step did not use stay in `in`. A message that has not fully arrived leaves
+  // `in` as it was; any other failure throws.
+  SECURITY_STATUS Step(std::string& in, std::string& out) {
     SecBuffer inBuffers[2] = {{static_cast<unsigned long>(in.size()), SECBUFFER_TOKEN, in.data()},
                               {0, SECBUFFER_EMPTY, nullptr}};
     SecBufferDesc inDesc{SECBUFFER_VERSION, 2, inBuffers};
@@ -238,12 +232,16 @@ class SChannelSession : public TlsSession {
     DWORD granted = 0;
     TimeStamp expiry;
     const SECURITY_STATUS status = InitializeSecurityContextW(
-        shared_.Handle(), &handle_, const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0,
-        &inDesc, 0, nullptr, &outDesc, &granted, &expiry);
+        shared_.Handle(), haveContext_ ? &handle_ : nullptr,
+        const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0, haveContext_ ? &inDesc : nullptr,
+        0, &handle_, &outDesc, &granted, &expiry);
+    haveContext_ = true;
     TakeToken(outBuffers[0], out);
+    if (status == SEC_E_INCOMPLETE_MESSAGE) return status;
     if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED)
       throw TlsError(TlsFailure::Handshake, HandshakeReason(status));
     KeepExtra(inBuffers[1], in);
+    return status;
   }
 
   // The chain to a trusted root (the given anchors only, or the system's roots), the validity
