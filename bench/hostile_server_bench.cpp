@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/http_client.h"
 #include "platform/clock.h"
 #include "platform/process_memory.h"

@@ -1,6 +1,6 @@
 #include "core/config_store.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "core/int_parse.h"
 #include "lantervo/version.h"
 #include "platform/paths.h"

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/file.h"
 
 namespace lantervo {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "core/list_file.h"
 #include "platform/code_page.h"
 

@@ -1,6 +1,6 @@
 #include "core/text_file.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/http_client.h"
 #include "tests/support/doubles/memory_connection.h"
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "core/list_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "i18n/file_locator.h"
 #include "i18n/mo_file.h"
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <filesystem>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/paths.h"
 

@@ -1,6 +1,6 @@
 #include "i18n/ignore_rules.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

@@ -1,6 +1,6 @@
 #include "monitor/http_client.h"
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 #include "monitor/body_text.h"
 #include "monitor/form_encoding.h"

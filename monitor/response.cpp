@@ -1,6 +1,6 @@
 #include "monitor/response.h"
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 
 namespace lantervo {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "platform/clock.h"
 
 namespace lantervo {

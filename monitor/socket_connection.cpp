@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 #include "monitor/call_guard.h"
 #include "platform/clock.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "core/text_format.h"
 #include "i18n/gettext.h"
 #include "platform/clock.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 
 namespace lantervo {

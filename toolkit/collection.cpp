@@ -1,6 +1,6 @@
 #include "toolkit/collection.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

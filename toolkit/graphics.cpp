@@ -1,6 +1,6 @@
 #include "toolkit/graphics.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "toolkit/images.h"
 
 namespace lantervo {

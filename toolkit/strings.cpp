@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

@@ -1,6 +1,6 @@
 #include "toolkit/synchronize.h"
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

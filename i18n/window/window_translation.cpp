@@ -4,7 +4,7 @@
 #include <map>
 #include <unordered_set>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "i18n/gettext.h"
 #include "toolkit/collection.h"
 #include "toolkit/desktop.h"

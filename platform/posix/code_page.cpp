@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/locale.h"
 #include "platform/utf.h"
 

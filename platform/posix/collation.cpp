@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/locale.h"
 #include "platform/utf.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/locale.h"
 #include "platform/utf.h"
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/utf.h"
 
 namespace lantervo::platform {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/utf.h"
 
 namespace lantervo::platform {

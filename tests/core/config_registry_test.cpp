@@ -5,7 +5,7 @@
 #include <random>
 
 #include "core/config_store.h"
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"

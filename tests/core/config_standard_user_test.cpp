@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config_store.h"
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/machine_or_user_registry.h"
 #include "platform/paths.h"
 #include "tests/support/memory_registry.h"

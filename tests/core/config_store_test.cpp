@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/reg_file.h"
 #include "tests/support/memory_registry.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "tests/core/table_fixture.h"
 #include "tests/support/temp_dir.h"

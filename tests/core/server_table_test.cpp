@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "tests/core/table_fixture.h"
 
 namespace lantervo {

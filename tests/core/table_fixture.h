@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "core/server_table.h"
 
 namespace lantervo::test {

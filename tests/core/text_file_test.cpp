@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo {
 namespace {

@@ -6,7 +6,7 @@
 #include <bit>
 #include <functional>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/file_map.h"
 #include "tests/i18n/mo_builder.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "i18n/gettext.h"
 #include "tests/core/table_fixture.h"
 

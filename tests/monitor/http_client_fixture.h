@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/http_client.h"
 #include "tests/support/http_test_server.h"
 

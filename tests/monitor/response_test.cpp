@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/http_client.h"
 #include "tests/support/doubles/memory_connection.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "monitor/http_client.h"
 #include "monitor/socket_connection.h"
 #include "tests/support/fake_resolver.h"

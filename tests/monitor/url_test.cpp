@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 
 namespace lantervo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 
 namespace lantervo::platform {
 namespace {

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "toolkit/actions.h"
 #include "toolkit/dataset.h"
 #include "toolkit/form.h"

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "core/server_table.h"
 #include "tests/support/doubles/recording_canvas.h"
 #include "toolkit/db_grid.h"

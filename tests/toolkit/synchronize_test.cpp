@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "core/error.h"
+#include "monitor/http_error.h"
 #include "toolkit/headless_desktop.h"
 
 namespace lantervo {

@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "platform/autostart.h"
 #include "tests/ui/windows_fixture.h"
 

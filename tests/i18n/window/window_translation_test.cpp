@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/error.h"
+#include "platform/error.h"
 #include "tests/i18n/window/test_window.h"
 
 namespace lantervo {

@@ -1,16 +1,12 @@
 #pragma once
-// Failures carry the system's own message text: what() is the message, exactly.
-#include <stdexcept>
+// A failed HTTP call; the message is the status line or the socket error text.
 #include <string>
+#include <utility>
+
+#include "platform/error.h"
 
 namespace lantervo {
 
-class Error : public std::runtime_error {
- public:
-  explicit Error(const std::string& message) : std::runtime_error(message) {}
-};
-
-// A failed HTTP call; the message is the status line or the socket error text.
 class HttpError : public Error {
  public:
   explicit HttpError(const std::string& message, int statusCode = 0, std::string errorBody = {})
