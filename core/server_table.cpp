@@ -95,7 +95,8 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
     : FileName(std::move(other.FileName)),
       codePage_(other.codePage_),
       collator_(other.collator_),
-      rows_(std::make_unique<RowStore>(this)) {
+      rows_(std::make_unique<RowStore>(this)),
+      changes_(std::move(other.changes_)) {
   // The row order refers to its table, so rows are moved over one by one.
   fields_ = std::move(other.fields_);
   nameField_ = other.nameField_;
@@ -110,7 +111,6 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
   nextPlaced_ = other.nextPlaced_;
   AfterInsert = std::move(other.AfterInsert);
   AfterDelete = std::move(other.AfterDelete);
-  observers_ = std::move(other.observers_);
   while (other.rows_->Size() > 0) rows_->Insert(other.rows_->Erase(0));
 }
 
@@ -134,11 +134,7 @@ void ServerTable::RequireOpen() const {
 }
 
 void ServerTable::Notify(TableChanges changes) {
-  for (auto& observer : observers_) observer(changes);
-}
-
-void ServerTable::AddObserver(std::function<void(TableChanges)> observer) {
-  observers_.push_back(std::move(observer));
+  changes_.Emit(changes);
 }
 
 int ServerTable::FieldIndex(std::string_view name) const {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/signal.h"
 #include "platform/code_page.h"
 #include "platform/collation.h"
 
@@ -109,7 +110,9 @@ class ServerTable {
   bool BoolAt(int index, std::string_view field) const;
   // Called after every change a view must show (rows, values, order, current row), with
   // what it touched.
-  void AddObserver(std::function<void(TableChanges)> observer);
+  [[nodiscard]] Subscription Subscribe(std::function<void(TableChanges)> observer) {
+    return changes_.Connect(std::move(observer));
+  }
 
   // Storage, for the list file.
   const std::vector<FieldDef>& Fields() const { return fields_; }
@@ -154,7 +157,7 @@ class ServerTable {
   Mode mode_ = Mode::Browse;
   Row pending_;
   bool modified_ = false;
-  std::vector<std::function<void(TableChanges)>> observers_;
+  Signal<TableChanges> changes_;
 };
 
 }  // namespace lantervo

@@ -70,14 +70,14 @@ const ClassInfo& TAction::StaticClass() {
   static const ClassInfo basic("TBasicAction", &Component::StaticClass());
   static const ClassInfo info(
       "TAction", &basic,
-      {props::Text<TAction>("Caption", &TAction::Caption, &TAction::SetCaption),
-       props::Text<TAction>("Category", &TAction::Category, &TAction::SetCategory),
-       props::Other<TAction>("Checked", &TAction::Checked, &TAction::SetChecked),
-       props::Other<TAction>("Enabled", &TAction::Enabled, &TAction::SetEnabled),
-       props::Text<TAction>("Hint", &TAction::Hint, &TAction::SetHint),
-       props::Other<TAction>("ImageIndex", &TAction::ImageIndex, &TAction::SetImageIndex),
-       props::Other<TAction>("ShortCut", &TAction::GetShortCut, &TAction::SetShortCut),
-       props::Other<TAction>("Visible", &TAction::Visible, &TAction::SetVisible)});
+      {props::Text<TAction>(prop::Caption, &TAction::Caption, &TAction::SetCaption),
+       props::Text<TAction>(prop::Category, &TAction::Category, &TAction::SetCategory),
+       props::Other<TAction>(prop::Checked, &TAction::Checked, &TAction::SetChecked),
+       props::Other<TAction>(prop::Enabled, &TAction::Enabled, &TAction::SetEnabled),
+       props::Text<TAction>(prop::Hint, &TAction::Hint, &TAction::SetHint),
+       props::Other<TAction>(prop::ImageIndex, &TAction::ImageIndex, &TAction::SetImageIndex),
+       props::Other<TAction>(prop::ShortCut, &TAction::GetShortCut, &TAction::SetShortCut),
+       props::Other<TAction>(prop::Visible, &TAction::Visible, &TAction::SetVisible)});
   return info;
 }
 
@@ -98,28 +98,28 @@ void TAction::SetActionList(TActionList* list) {
   Changed(Name);
 
 void TAction::SetCaption(const std::string& value) {
-  LANTERVO_SETTER(std::string, caption_, "Caption")
+  LANTERVO_SETTER(std::string, caption_, prop::Caption)
 }
 void TAction::SetHint(const std::string& value) {
-  LANTERVO_SETTER(std::string, hint_, "Hint")
+  LANTERVO_SETTER(std::string, hint_, prop::Hint)
 }
 void TAction::SetCategory(const std::string& value) {
-  LANTERVO_SETTER(std::string, category_, "Category")
+  LANTERVO_SETTER(std::string, category_, prop::Category)
 }
 void TAction::SetShortCut(ShortCut value) {
-  LANTERVO_SETTER(ShortCut, shortCut_, "ShortCut")
+  LANTERVO_SETTER(ShortCut, shortCut_, prop::ShortCut)
 }
 void TAction::SetEnabled(bool value) {
-  LANTERVO_SETTER(bool, enabled_, "Enabled")
+  LANTERVO_SETTER(bool, enabled_, prop::Enabled)
 }
 void TAction::SetVisible(bool value) {
-  LANTERVO_SETTER(bool, visible_, "Visible")
+  LANTERVO_SETTER(bool, visible_, prop::Visible)
 }
 void TAction::SetChecked(bool value) {
-  LANTERVO_SETTER(bool, checked_, "Checked")
+  LANTERVO_SETTER(bool, checked_, prop::Checked)
 }
 void TAction::SetImageIndex(std::int64_t value) {
-  LANTERVO_SETTER(std::int64_t, imageIndex_, "ImageIndex")
+  LANTERVO_SETTER(std::int64_t, imageIndex_, prop::ImageIndex)
 }
 
 #undef LANTERVO_SETTER
@@ -133,7 +133,7 @@ bool TAction::Execute() {
 const ClassInfo& TActionList::StaticClass() {
   static const ClassInfo info(
       "TActionList", &Component::StaticClass(),
-      {props::Object<TActionList>("Images", &TActionList::Images, &TActionList::SetImages)});
+      {props::Object<TActionList>(prop::Images, &TActionList::Images, &TActionList::SetImages)});
   return info;
 }
 
@@ -146,13 +146,13 @@ void TActionList::SetImages(TImageList* images) {
   RemoveFreeNotification(images_);
   images_ = images;
   FreeNotification(images_);
-  Changed("Images");
+  Changed(prop::Images);
 }
 
 void TActionList::Notification(Component& removed) {
   if (&removed == images_) {
     images_ = nullptr;
-    Changed("Images");
+    Changed(prop::Images);
   }
 }
 
@@ -166,22 +166,16 @@ bool TActionList::IsShortCut(ShortCut shortCut) {
 ActionLink::ActionLink(Component& client, Apply apply)
     : client_(client), apply_(std::move(apply)) {}
 
-ActionLink::~ActionLink() {
-  if (action_) action_->Unsubscribe(subscription_);
-}
-
 void ActionLink::Set(TAction* action) {
   if (action == action_) return;
-  if (action_) {
-    action_->Unsubscribe(subscription_);
-    client_.RemoveFreeNotification(action_);
-  }
+  subscription_.Reset();
+  if (action_) client_.RemoveFreeNotification(action_);
   action_ = action;
   if (!action_) return;
   client_.FreeNotification(action_);
   subscription_ = action_->Subscribe(
-      [this](Persistent&, const std::string& property) { apply_(*action_, property); });
-  apply_(*action_, std::string());
+      [this](Persistent&, std::string_view property) { apply_(*action_, property); });
+  apply_(*action_, {});
 }
 
 void ActionLink::Removed(Component& removed) {

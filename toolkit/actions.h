@@ -85,9 +85,8 @@ class ActionLink {
  public:
   // apply gets the action and the name of the property that changed, or an empty name when
   // the client must take over all of them.
-  using Apply = std::function<void(TAction& action, const std::string& property)>;
+  using Apply = std::function<void(TAction& action, std::string_view property)>;
   ActionLink(Component& client, Apply apply);
-  ~ActionLink();
   ActionLink(const ActionLink&) = delete;
   ActionLink& operator=(const ActionLink&) = delete;
 
@@ -100,7 +99,7 @@ class ActionLink {
   Component& client_;
   Apply apply_;
   TAction* action_ = nullptr;
-  int subscription_ = 0;
+  Subscription subscription_;
 };
 
 }  // namespace lantervo

@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "toolkit/property_names.h"
+
 namespace lantervo {
 
 class Persistent;
@@ -114,8 +116,8 @@ void Apply(T& self, void (C::*set)(A), const PropertyValue& value) {
 }
 
 template <class T, class Get, class Set>
-PropertyInfo Make(std::string name, PropertyKind kind, Get get, Set set) {
-  PropertyInfo info{std::move(name), kind, {}, {}};
+PropertyInfo Make(std::string_view name, PropertyKind kind, Get get, Set set) {
+  PropertyInfo info{std::string(name), kind, {}, {}};
   info.get = [get](const Persistent& self) -> PropertyValue {
     return ToValue((static_cast<const T&>(self).*get)());
   };
@@ -135,20 +137,20 @@ PropertyInfo StoredIf(PropertyInfo info, Pred pred) {
 }
 
 template <class T, class Get, class Set = std::nullptr_t>
-PropertyInfo Text(std::string name, Get get, Set set = nullptr) {
-  return Make<T>(std::move(name), PropertyKind::Text, get, set);
+PropertyInfo Text(std::string_view name, Get get, Set set = nullptr) {
+  return Make<T>(name, PropertyKind::Text, get, set);
 }
 template <class T, class Get, class Set = std::nullptr_t>
-PropertyInfo Other(std::string name, Get get, Set set = nullptr) {
-  return Make<T>(std::move(name), PropertyKind::Other, get, set);
+PropertyInfo Other(std::string_view name, Get get, Set set = nullptr) {
+  return Make<T>(name, PropertyKind::Other, get, set);
 }
 template <class T, class Get, class Set = std::nullptr_t>
-PropertyInfo Object(std::string name, Get get, Set set = nullptr) {
-  return Make<T>(std::move(name), PropertyKind::Object, get, set);
+PropertyInfo Object(std::string_view name, Get get, Set set = nullptr) {
+  return Make<T>(name, PropertyKind::Object, get, set);
 }
 template <class T, class Get, class Set = std::nullptr_t>
-PropertyInfo Lines(std::string name, Get get, Set set = nullptr) {
-  return Make<T>(std::move(name), PropertyKind::StringList, get, set);
+PropertyInfo Lines(std::string_view name, Get get, Set set = nullptr) {
+  return Make<T>(name, PropertyKind::StringList, get, set);
 }
 
 }  // namespace props

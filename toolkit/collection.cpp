@@ -19,7 +19,7 @@ int CollectionItem::Index() const {
 const ClassInfo& Collection::StaticClass() {
   static const ClassInfo info(
       "TCollection", &Persistent::StaticClass(),
-      {props::Text<Collection>("PropName", &Collection::PropName, &Collection::SetPropName)});
+      {props::Text<Collection>(prop::PropName, &Collection::PropName, &Collection::SetPropName)});
   return info;
 }
 
@@ -31,7 +31,7 @@ Collection::~Collection() = default;
 void Collection::SetPropName(const std::string& name) {
   if (name == propName_) return;
   propName_ = name;
-  Changed("PropName");
+  Changed(prop::PropName);
 }
 
 CollectionItem* Collection::Item(int index) const {
@@ -42,21 +42,21 @@ CollectionItem* Collection::Item(int index) const {
 
 void Collection::Insert(std::unique_ptr<CollectionItem> item) {
   item->collection_ = this;
-  ForwardChanges(*item, "Items");
+  ForwardChanges(*item, prop::Items);
   items_.push_back(std::move(item));
-  Changed("Items");
+  Changed(prop::Items);
 }
 
 void Collection::Delete(int index) {
   (void)Item(index);
   items_.erase(items_.begin() + index);
-  Changed("Items");
+  Changed(prop::Items);
 }
 
 void Collection::Clear() {
   if (items_.empty()) return;
   items_.clear();
-  Changed("Items");
+  Changed(prop::Items);
 }
 
 }  // namespace lantervo

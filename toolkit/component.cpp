@@ -9,8 +9,8 @@ namespace lantervo {
 const ClassInfo& Component::StaticClass() {
   static const ClassInfo info(
       "TComponent", &Persistent::StaticClass(),
-      {props::Text<Component>("Name", &Component::Name, &Component::SetName),
-       props::Other<Component>("Tag", &Component::Tag, &Component::SetTag)});
+      {props::Text<Component>(prop::Name, &Component::Name, &Component::SetName),
+       props::Other<Component>(prop::Tag, &Component::Tag, &Component::SetTag)});
   return info;
 }
 
@@ -44,13 +44,13 @@ void Component::SetName(const std::string& name) {
   if (name == name_) return;
   if (owner_ && !SameText(name, name_)) owner_->RequireUnusedName(name);
   name_ = name;
-  Changed("Name");
+  Changed(prop::Name);
 }
 
 void Component::SetTag(std::int64_t tag) {
   if (tag == tag_) return;
   tag_ = tag;
-  Changed("Tag");
+  Changed(prop::Tag);
 }
 
 Component* Component::FindComponent(std::string_view name) const {

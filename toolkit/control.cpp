@@ -6,33 +6,32 @@ namespace lantervo {
 
 const ClassInfo& TControl::StaticClass() {
   using T = TControl;
-  static const ClassInfo info(
-      "TControl", &Component::StaticClass(),
-      {props::Other<T>("Left", &T::Left, &T::SetLeft), props::Other<T>("Top", &T::Top, &T::SetTop),
-       props::Other<T>("Width", &T::Width, &T::SetWidth),
-       props::Other<T>("Height", &T::Height, &T::SetHeight),
-       props::Other<T>("Color", &T::ControlColor, &T::SetColor),
-       props::Other<T>("Cursor", &T::CursorShape, &T::SetCursor),
-       props::Other<T>("Enabled", &T::Enabled, &T::SetEnabled),
-       props::Object<T>("Font", &T::Font, &T::SetFont),
-       props::ActionText<T>("Hint", &T::Hint, &T::SetHint),
-       props::Other<T>("ParentFont", &T::ParentFont, &T::SetParentFont),
-       props::Other<T>("ShowHint", &T::ShowHint, &T::SetShowHint),
-       props::Other<T>("Visible", &T::Visible, &T::SetVisible)});
+  static const ClassInfo info("TControl", &Component::StaticClass(),
+                              {props::Other<T>(prop::Left, &T::Left, &T::SetLeft),
+                               props::Other<T>(prop::Top, &T::Top, &T::SetTop),
+                               props::Other<T>(prop::Width, &T::Width, &T::SetWidth),
+                               props::Other<T>(prop::Height, &T::Height, &T::SetHeight),
+                               props::Other<T>(prop::Color, &T::ControlColor, &T::SetColor),
+                               props::Other<T>(prop::Cursor, &T::CursorShape, &T::SetCursor),
+                               props::Other<T>(prop::Enabled, &T::Enabled, &T::SetEnabled),
+                               props::Object<T>(prop::Font, &T::Font, &T::SetFont),
+                               props::ActionText<T>(prop::Hint, &T::Hint, &T::SetHint),
+                               props::Other<T>(prop::ParentFont, &T::ParentFont, &T::SetParentFont),
+                               props::Other<T>(prop::ShowHint, &T::ShowHint, &T::SetShowHint),
+                               props::Other<T>(prop::Visible, &T::Visible, &T::SetVisible)});
   return info;
 }
 
 TControl::TControl()
     : font_(std::make_unique<TFont>()),
-      actionLink_(*this, [this](TAction& action, const std::string& property) {
-        ActionChanged(property);
-      }) {
-  font_->Subscribe([this](Persistent&, const std::string&) {
+      actionLink_(*this,
+                  [this](TAction& action, std::string_view property) { ActionChanged(property); }) {
+  Observe(*font_, [this](Persistent&, std::string_view) {
     if (!copyingParentFont_ && parentFont_) {
       parentFont_ = false;
-      Changed("ParentFont");
+      Changed(prop::ParentFont);
     }
-    Changed("Font");
+    Changed(prop::Font);
     if (auto* self = dynamic_cast<TWinControl*>(this))
       for (TControl* child : self->controls_)
         if (child->parentFont_) child->CopyParentFont();
@@ -51,7 +50,7 @@ void TControl::SetParent(TWinControl* parent) {
     parent_->controls_.push_back(this);
     if (parentFont_) CopyParentFont();
   }
-  Changed("Parent");
+  Changed(prop::Parent);
 }
 
 #define LANTERVO_SET(field, name) \
@@ -60,40 +59,40 @@ void TControl::SetParent(TWinControl* parent) {
   Changed(name);
 
 void TControl::SetLeft(std::int64_t value) {
-  LANTERVO_SET(left_, "Left")
+  LANTERVO_SET(left_, prop::Left)
 }
 void TControl::SetTop(std::int64_t value) {
-  LANTERVO_SET(top_, "Top")
+  LANTERVO_SET(top_, prop::Top)
 }
 void TControl::SetWidth(std::int64_t value) {
-  LANTERVO_SET(width_, "Width")
+  LANTERVO_SET(width_, prop::Width)
 }
 void TControl::SetHeight(std::int64_t value) {
-  LANTERVO_SET(height_, "Height")
+  LANTERVO_SET(height_, prop::Height)
 }
 void TControl::SetVisible(bool value) {
   if (value == visible_) return;
   visible_ = value;
   VisibleChanged();
-  Changed("Visible");
+  Changed(prop::Visible);
 }
 void TControl::SetEnabled(bool value) {
-  LANTERVO_SET(enabled_, "Enabled")
+  LANTERVO_SET(enabled_, prop::Enabled)
 }
 void TControl::SetCaption(const std::string& value) {
-  LANTERVO_SET(caption_, "Caption")
+  LANTERVO_SET(caption_, prop::Caption)
 }
 void TControl::SetHint(const std::string& value) {
-  LANTERVO_SET(hint_, "Hint")
+  LANTERVO_SET(hint_, prop::Hint)
 }
 void TControl::SetShowHint(bool value) {
-  LANTERVO_SET(showHint_, "ShowHint")
+  LANTERVO_SET(showHint_, prop::ShowHint)
 }
 void TControl::SetColor(Color value) {
-  LANTERVO_SET(color_, "Color")
+  LANTERVO_SET(color_, prop::Color)
 }
 void TControl::SetCursor(std::int64_t value) {
-  LANTERVO_SET(cursor_, "Cursor")
+  LANTERVO_SET(cursor_, prop::Cursor)
 }
 
 #undef LANTERVO_SET
@@ -113,7 +112,7 @@ void TControl::SetFont(TFont* font) {
 void TControl::SetParentFont(bool parentFont) {
   if (parentFont == parentFont_) return;
   parentFont_ = parentFont;
-  Changed("ParentFont");
+  Changed(prop::ParentFont);
   if (parentFont_) CopyParentFont();
 }
 
@@ -127,22 +126,22 @@ void TControl::CopyParentFont() {
 void TControl::SetAction(TAction* action) {
   if (action == actionLink_.Action()) return;
   actionLink_.Set(action);
-  Changed("Action");
+  Changed(prop::Action);
 }
 
-void TControl::ActionChanged(const std::string& property) {
+void TControl::ActionChanged(std::string_view property) {
   TAction& a = *actionLink_.Action();
   const bool all = property.empty();
-  if (all || property == "Caption") SetCaption(a.Caption());
-  if (all || property == "Hint") SetHint(a.Hint());
-  if (all || property == "Enabled") SetEnabled(a.Enabled());
-  if (all || property == "Visible") SetVisible(a.Visible());
+  if (all || property == prop::Caption) SetCaption(a.Caption());
+  if (all || property == prop::Hint) SetHint(a.Hint());
+  if (all || property == prop::Enabled) SetEnabled(a.Enabled());
+  if (all || property == prop::Visible) SetVisible(a.Visible());
 }
 
 void TControl::Notification(Component& removed) {
   if (&removed == actionLink_.Action()) {
     actionLink_.Removed(removed);
-    Changed("Action");
+    Changed(prop::Action);
   }
 }
 
@@ -161,8 +160,8 @@ void TControl::DblClick() {
 const ClassInfo& TWinControl::StaticClass() {
   using T = TWinControl;
   static const ClassInfo info("TWinControl", &TControl::StaticClass(),
-                              {props::Other<T>("TabOrder", &T::TabOrder, &T::SetTabOrder),
-                               props::Other<T>("TabStop", &T::TabStop, &T::SetTabStop)});
+                              {props::Other<T>(prop::TabOrder, &T::TabOrder, &T::SetTabOrder),
+                               props::Other<T>(prop::TabStop, &T::TabStop, &T::SetTabStop)});
   return info;
 }
 
@@ -179,13 +178,13 @@ void TWinControl::SetTabOrder(std::int64_t order) {
   if (order == tabOrder_) return;
   tabOrder_ = order;
   if (order >= 0) SetTabStop(true);
-  Changed("TabOrder");
+  Changed(prop::TabOrder);
 }
 
 void TWinControl::SetTabStop(bool tabStop) {
   if (tabStop == tabStop_) return;
   tabStop_ = tabStop;
-  Changed("TabStop");
+  Changed(prop::TabStop);
 }
 
 bool TWinControl::KeyDown(std::uint16_t key, ShiftState shift) {

@@ -75,7 +75,7 @@ class TControl : public Component {
 
  protected:
   void Notification(Component& removed) override;
-  virtual void ActionChanged(const std::string& property);
+  virtual void ActionChanged(std::string_view property);
   // Runs after the visible state changed and before the change is notified.
   virtual void VisibleChanged() {}
   void CopyParentFont();
@@ -100,9 +100,8 @@ class TControl : public Component {
 namespace props {
 // Caption and hint of a control bound to an action are the action's.
 template <class T, class Get, class Set>
-PropertyInfo ActionText(std::string name, Get get, Set set) {
-  return StoredIf<T>(Text<T>(std::move(name), get, set),
-                     [](const T& c) { return c.Action() == nullptr; });
+PropertyInfo ActionText(std::string_view name, Get get, Set set) {
+  return StoredIf<T>(Text<T>(name, get, set), [](const T& c) { return c.Action() == nullptr; });
 }
 }  // namespace props
 

@@ -2,80 +2,34 @@
 
 #include <algorithm>
 
-#include "core/server_table.h"
-
 namespace lantervo {
-
-int DataRows::Subscribe(std::function<void(RowChanges)> observer) {
-  const int id = next_++;
-  observers_.emplace_back(id, std::move(observer));
-  return id;
-}
-
-void DataRows::Unsubscribe(int subscription) {
-  std::erase_if(observers_, [&](const auto& o) { return o.first == subscription; });
-}
-
-void DataRows::NotifyObservers(RowChanges changes) {
-  const auto snapshot = observers_;
-  for (const auto& o : snapshot) o.second(changes);
-}
-
-ServerTableRows::ServerTableRows(ServerTable& table)
-    : table_(table), self_(std::make_shared<ServerTableRows*>(this)) {
-  std::weak_ptr<ServerTableRows*> weak = self_;
-  table_.AddObserver([weak](TableChanges table) {
-    RowChanges changes = 0;
-    if (table & tcCurrentRow) changes |= rcCurrentRow;
-    if (table & tcValues) changes |= rcValues;
-    if (table & tcRowCount) changes |= rcRowCount;
-    if (auto self = weak.lock()) (*self)->NotifyObservers(changes);
-  });
-}
-
-ServerTableRows::~ServerTableRows() = default;
-int ServerTableRows::RowCount() const {
-  return table_.IsOpen() ? table_.RowCount() : 0;
-}
-int ServerTableRows::CurrentIndex() const {
-  return table_.IsOpen() ? table_.CurrentIndex() : -1;
-}
-void ServerTableRows::MoveTo(int index) {
-  table_.MoveTo(index);
-}
-std::string ServerTableRows::TextAt(int index, std::string_view field) const {
-  return table_.TextAt(index, field);
-}
-bool ServerTableRows::BoolAt(int index, std::string_view field) const {
-  return table_.BoolAt(index, field);
-}
 
 const ClassInfo& TFieldDef::StaticClass() {
   using T = TFieldDef;
   static const ClassInfo named("TNamedItem", &CollectionItem::StaticClass(),
-                               {props::Text<T>("Name", &T::Name, &T::SetName)});
+                               {props::Text<T>(prop::Name, &T::Name, &T::SetName)});
   static const ClassInfo info("TFieldDef", &named,
-                              {props::Other<T>("DataType", &T::DataType, &T::SetDataType),
-                               props::Other<T>("Size", &T::Size, &T::SetSize)});
+                              {props::Other<T>(prop::DataType, &T::DataType, &T::SetDataType),
+                               props::Other<T>(prop::Size, &T::Size, &T::SetSize)});
   return info;
 }
 
 void TFieldDef::SetName(const std::string& name) {
   if (name == name_) return;
   name_ = name;
-  Changed("Name");
+  Changed(prop::Name);
 }
 
 void TFieldDef::SetDataType(std::int64_t type) {
   if (type == dataType_) return;
   dataType_ = type;
-  Changed("DataType");
+  Changed(prop::DataType);
 }
 
 void TFieldDef::SetSize(std::int64_t size) {
   if (size == size_) return;
   size_ = size;
-  Changed("Size");
+  Changed(prop::Size);
 }
 
 const ClassInfo& TFieldDefs::StaticClass() {
@@ -104,28 +58,28 @@ TFieldDef* TFieldDefs::Find(std::string_view name) const {
 const ClassInfo& TParam::StaticClass() {
   using T = TParam;
   static const ClassInfo info("TParam", &CollectionItem::StaticClass(),
-                              {props::Text<T>("Name", &T::Name, &T::SetName),
-                               props::Other<T>("ParamType", &T::GetParamType, &T::SetParamType),
-                               props::Text<T>("Value", &T::Value, &T::SetValue)});
+                              {props::Text<T>(prop::Name, &T::Name, &T::SetName),
+                               props::Other<T>(prop::ParamType, &T::GetParamType, &T::SetParamType),
+                               props::Text<T>(prop::Value, &T::Value, &T::SetValue)});
   return info;
 }
 
 void TParam::SetName(const std::string& name) {
   if (name == name_) return;
   name_ = name;
-  Changed("Name");
+  Changed(prop::Name);
 }
 
 void TParam::SetParamType(std::int64_t type) {
   if (type == paramType_) return;
   paramType_ = type;
-  Changed("ParamType");
+  Changed(prop::ParamType);
 }
 
 void TParam::SetValue(const std::string& value) {
   if (value == value_) return;
   value_ = value;
-  Changed("Value");
+  Changed(prop::Value);
 }
 
 const ClassInfo& TParams::StaticClass() {
@@ -146,35 +100,32 @@ const ClassInfo& TClientDataSet::StaticClass() {
   static const ClassInfo custom("TCustomClientDataSet", &dataSet);
   static const ClassInfo info(
       "TClientDataSet", &custom,
-      {props::Other<T>("Active", &T::Active), props::Object<T>("FieldDefs", &T::FieldDefs),
-       props::Object<T>("Params", &T::Params)});
+      {props::Other<T>(prop::Active, &T::Active), props::Object<T>(prop::FieldDefs, &T::FieldDefs),
+       props::Object<T>(prop::Params, &T::Params)});
   return info;
 }
 
 TClientDataSet::TClientDataSet()
     : fieldDefs_(std::make_unique<TFieldDefs>(this)), params_(std::make_unique<TParams>(this)) {
-  ForwardChanges(*fieldDefs_, "FieldDefs");
-  ForwardChanges(*params_, "Params");
+  ForwardChanges(*fieldDefs_, prop::FieldDefs);
+  ForwardChanges(*params_, prop::Params);
 }
 
 TClientDataSet::~TClientDataSet() {
-  if (DataRows* rows = Rows()) rows->Unsubscribe(rowsSubscription_);
   for (TField* f : std::vector<TField*>(fields_)) f->SetDataSet(nullptr);
 }
 
 void TClientDataSet::SetRows(DataRows* rows) {
   if (rows == Rows()) return;
-  if (DataRows* old = Rows()) old->Unsubscribe(rowsSubscription_);
-  rows_ = rows;
-  rowsAlive_ = rows ? rows->Liveness() : std::weak_ptr<const int>();
-  if (rows_)
-    rowsSubscription_ = rows_->Subscribe([this](RowChanges changes) {
-      lastRowChanges_ = changes;
-      Changed("Rows");
-    });
-  Changed("Active");
+  rows_ = rows ? MakeWeak(*rows) : WeakRef<DataRows>();
+  rowsSubscription_ = rows ? rows->Subscribe([this](RowChanges changes) {
+    lastRowChanges_ = changes;
+    Changed(prop::Rows);
+  })
+                           : Subscription();
+  Changed(prop::Active);
   lastRowChanges_ = rcAll;
-  Changed("Rows");
+  Changed(prop::Rows);
 }
 
 TField* TClientDataSet::FindField(std::string_view fieldName) const {
@@ -187,18 +138,18 @@ const ClassInfo& TField::StaticClass() {
   using T = TField;
   static const ClassInfo info(
       "TField", &Component::StaticClass(),
-      {props::Other<T>("Alignment", &T::GetAlignment, &T::SetAlignment),
-       props::Text<T>("DefaultExpression", &T::DefaultExpression, &T::SetDefaultExpression),
-       props::Text<T>("DisplayLabel", &T::DisplayLabel, &T::SetDisplayLabel),
-       props::Other<T>("DisplayWidth", &T::DisplayWidth, &T::SetDisplayWidth),
-       props::Text<T>("FieldName", &T::FieldName, &T::SetFieldName),
-       props::Text<T>("KeyFields", &T::KeyFields, &T::SetKeyFields),
-       props::Text<T>("LookupKeyFields", &T::LookupKeyFields, &T::SetLookupKeyFields),
-       props::Text<T>("LookupResultField", &T::LookupResultField, &T::SetLookupResultField),
-       props::Text<T>("Origin", &T::Origin, &T::SetOrigin),
-       props::Other<T>("ReadOnly", &T::ReadOnly, &T::SetReadOnly),
-       props::Other<T>("Required", &T::Required, &T::SetRequired),
-       props::Other<T>("Visible", &T::Visible, &T::SetVisible)});
+      {props::Other<T>(prop::Alignment, &T::GetAlignment, &T::SetAlignment),
+       props::Text<T>(prop::DefaultExpression, &T::DefaultExpression, &T::SetDefaultExpression),
+       props::Text<T>(prop::DisplayLabel, &T::DisplayLabel, &T::SetDisplayLabel),
+       props::Other<T>(prop::DisplayWidth, &T::DisplayWidth, &T::SetDisplayWidth),
+       props::Text<T>(prop::FieldName, &T::FieldName, &T::SetFieldName),
+       props::Text<T>(prop::KeyFields, &T::KeyFields, &T::SetKeyFields),
+       props::Text<T>(prop::LookupKeyFields, &T::LookupKeyFields, &T::SetLookupKeyFields),
+       props::Text<T>(prop::LookupResultField, &T::LookupResultField, &T::SetLookupResultField),
+       props::Text<T>(prop::Origin, &T::Origin, &T::SetOrigin),
+       props::Other<T>(prop::ReadOnly, &T::ReadOnly, &T::SetReadOnly),
+       props::Other<T>(prop::Required, &T::Required, &T::SetRequired),
+       props::Other<T>(prop::Visible, &T::Visible, &T::SetVisible)});
   return info;
 }
 
@@ -229,37 +180,37 @@ void TField::Notification(Component& removed) {
   Changed(name);
 
 void TField::SetFieldName(const std::string& value) {
-  LANTERVO_SET(fieldName_, "FieldName")
+  LANTERVO_SET(fieldName_, prop::FieldName)
 }
 void TField::SetDisplayWidth(std::int64_t value) {
-  LANTERVO_SET(displayWidth_, "DisplayWidth")
+  LANTERVO_SET(displayWidth_, prop::DisplayWidth)
 }
 void TField::SetAlignment(std::int64_t value) {
-  LANTERVO_SET(alignment_, "Alignment")
+  LANTERVO_SET(alignment_, prop::Alignment)
 }
 void TField::SetVisible(bool value) {
-  LANTERVO_SET(visible_, "Visible")
+  LANTERVO_SET(visible_, prop::Visible)
 }
 void TField::SetReadOnly(bool value) {
-  LANTERVO_SET(readOnly_, "ReadOnly")
+  LANTERVO_SET(readOnly_, prop::ReadOnly)
 }
 void TField::SetRequired(bool value) {
-  LANTERVO_SET(required_, "Required")
+  LANTERVO_SET(required_, prop::Required)
 }
 void TField::SetOrigin(const std::string& value) {
-  LANTERVO_SET(origin_, "Origin")
+  LANTERVO_SET(origin_, prop::Origin)
 }
 void TField::SetDefaultExpression(const std::string& value) {
-  LANTERVO_SET(defaultExpression_, "DefaultExpression")
+  LANTERVO_SET(defaultExpression_, prop::DefaultExpression)
 }
 void TField::SetKeyFields(const std::string& value) {
-  LANTERVO_SET(keyFields_, "KeyFields")
+  LANTERVO_SET(keyFields_, prop::KeyFields)
 }
 void TField::SetLookupKeyFields(const std::string& value) {
-  LANTERVO_SET(lookupKeyFields_, "LookupKeyFields")
+  LANTERVO_SET(lookupKeyFields_, prop::LookupKeyFields)
 }
 void TField::SetLookupResultField(const std::string& value) {
-  LANTERVO_SET(lookupResultField_, "LookupResultField")
+  LANTERVO_SET(lookupResultField_, prop::LookupResultField)
 }
 
 #undef LANTERVO_SET
@@ -269,7 +220,7 @@ void TField::SetDisplayLabel(const std::string& label) {
   const std::string stored = label == fieldName_ ? std::string() : label;
   if (stored == displayLabel_) return;
   displayLabel_ = stored;
-  Changed("DisplayLabel");
+  Changed(prop::DisplayLabel);
 }
 
 std::string TField::TextAt(int row) const {
@@ -280,14 +231,14 @@ std::string TField::TextAt(int row) const {
 const ClassInfo& TStringField::StaticClass() {
   static const ClassInfo info(
       "TStringField", &TField::StaticClass(),
-      {props::Other<TStringField>("Size", &TStringField::Size, &TStringField::SetSize)});
+      {props::Other<TStringField>(prop::Size, &TStringField::Size, &TStringField::SetSize)});
   return info;
 }
 
 void TStringField::SetSize(std::int64_t size) {
   if (size == size_) return;
   size_ = size;
-  Changed("Size");
+  Changed(prop::Size);
 }
 
 const ClassInfo& TIntegerField::StaticClass() {

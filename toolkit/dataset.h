@@ -1,19 +1,19 @@
 #pragma once
-// Datasets as windows see them: rows a grid shows (DataRows, with ServerTableRows over the
-// server table), the dataset component with its field and parameter definitions, and the
-// persistent field components with their names and display labels.
+// Datasets as windows see them: rows a grid shows (DataRows), the dataset component with its field
+// and parameter definitions, and the persistent field components with their names and display
+// labels.
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/signal.h"
+#include "core/weak.h"
 #include "toolkit/collection.h"
 #include "toolkit/component.h"
 
 namespace lantervo {
-
-class ServerTable;
 
 // What a change of the rows touched: views redraw no more than they must.
 enum RowChange : unsigned {
@@ -25,7 +25,7 @@ using RowChanges = unsigned;
 constexpr RowChanges rcAll = rcCurrentRow | rcValues | rcRowCount;
 
 // Rows in display order, a current row and a change signal that says what changed.
-class DataRows {
+class DataRows : public Weakable {
  public:
   virtual ~DataRows() = default;
   virtual int RowCount() const = 0;
@@ -34,33 +34,15 @@ class DataRows {
   virtual std::string TextAt(int index, std::string_view field) const = 0;
   virtual bool BoolAt(int index, std::string_view field) const = 0;
 
-  int Subscribe(std::function<void(RowChanges)> observer);
-  void Unsubscribe(int subscription);
-  // Expires when the rows are destroyed, so a dataset that outlives them lets go of them.
-  std::weak_ptr<const int> Liveness() const { return alive_; }
+  [[nodiscard]] Subscription Subscribe(std::function<void(RowChanges)> observer) {
+    return changes_.Connect(std::move(observer));
+  }
 
  protected:
-  void NotifyObservers(RowChanges changes = rcAll);
+  void NotifyObservers(RowChanges changes = rcAll) { changes_.Emit(changes); }
 
  private:
-  std::vector<std::pair<int, std::function<void(RowChanges)>>> observers_;
-  int next_ = 1;
-  std::shared_ptr<const int> alive_ = std::make_shared<const int>(0);
-};
-
-class ServerTableRows : public DataRows {
- public:
-  explicit ServerTableRows(ServerTable& table);
-  ~ServerTableRows() override;
-  int RowCount() const override;
-  int CurrentIndex() const override;
-  void MoveTo(int index) override;
-  std::string TextAt(int index, std::string_view field) const override;
-  bool BoolAt(int index, std::string_view field) const override;
-
- private:
-  ServerTable& table_;
-  std::shared_ptr<ServerTableRows*> self_;  // the table's observer cannot be removed
+  Signal<RowChanges> changes_;
 };
 
 class TFieldDef : public CollectionItem {
@@ -133,7 +115,7 @@ class TClientDataSet : public Component {
   bool Active() const { return Rows() != nullptr; }
 
   // Not owned; null detaches. Rows destroyed while attached read as detached.
-  DataRows* Rows() const { return rowsAlive_.expired() ? nullptr : rows_; }
+  DataRows* Rows() const { return rows_.Get(); }
   void SetRows(DataRows* rows);
   RowChanges LastRowChanges() const { return lastRowChanges_; }
   const std::vector<TField*>& Fields() const { return fields_; }
@@ -143,9 +125,8 @@ class TClientDataSet : public Component {
   friend class TField;
   std::unique_ptr<TFieldDefs> fieldDefs_;
   std::unique_ptr<TParams> params_;
-  DataRows* rows_ = nullptr;
-  std::weak_ptr<const int> rowsAlive_;
-  int rowsSubscription_ = 0;
+  WeakRef<DataRows> rows_;
+  Subscription rowsSubscription_;
   RowChanges lastRowChanges_ = rcAll;
   std::vector<TField*> fields_;
 };

@@ -20,16 +20,16 @@ void Follow(TFont& follower, const TFont& source, bool& following) {
 const ClassInfo& TColumnTitle::StaticClass() {
   using T = TColumnTitle;
   static const ClassInfo info("TColumnTitle", &Persistent::StaticClass(),
-                              {props::Other<T>("Alignment", &T::GetAlignment, &T::SetAlignment),
-                               props::Text<T>("Caption", &T::Caption, &T::SetCaption),
-                               props::Object<T>("Font", &T::Font, &T::SetFont)});
+                              {props::Other<T>(prop::Alignment, &T::GetAlignment, &T::SetAlignment),
+                               props::Text<T>(prop::Caption, &T::Caption, &T::SetCaption),
+                               props::Object<T>(prop::Font, &T::Font, &T::SetFont)});
   return info;
 }
 
 TColumnTitle::TColumnTitle(TColumn& column) : column_(column), font_(std::make_unique<TFont>()) {
-  font_->Subscribe([this](Persistent&, const std::string&) {
+  Observe(*font_, [this](Persistent&, std::string_view) {
     if (!following_) fontSet_ = true;
-    Changed("Font");
+    Changed(prop::Font);
   });
 }
 
@@ -42,7 +42,7 @@ std::string TColumnTitle::DisplayCaption() const {
 void TColumnTitle::SetCaption(const std::string& caption) {
   if (caption == caption_) return;
   caption_ = caption;
-  Changed("Caption");
+  Changed(prop::Caption);
 }
 
 void TColumnTitle::SetFont(TFont* font) {
@@ -52,29 +52,29 @@ void TColumnTitle::SetFont(TFont* font) {
 void TColumnTitle::SetAlignment(std::int64_t alignment) {
   if (alignment == alignment_) return;
   alignment_ = alignment;
-  Changed("Alignment");
+  Changed(prop::Alignment);
 }
 
 const ClassInfo& TColumn::StaticClass() {
   using T = TColumn;
-  static const ClassInfo info(
-      "TColumn", &CollectionItem::StaticClass(),
-      {props::Other<T>("Alignment", &T::GetAlignment, &T::SetAlignment),
-       props::Other<T>("Color", &T::ColumnColor, &T::SetColor),
-       // The binding to a field: an identifier, never text to translate.
-       props::Other<T>("FieldName", &T::FieldName, &T::SetFieldName),
-       props::Object<T>("Font", &T::Font, &T::SetFont), props::Object<T>("Title", &T::Title),
-       props::Other<T>("Visible", &T::Visible, &T::SetVisible),
-       props::Other<T>("Width", &T::Width, &T::SetWidth)});
+  static const ClassInfo info("TColumn", &CollectionItem::StaticClass(),
+                              {props::Other<T>(prop::Alignment, &T::GetAlignment, &T::SetAlignment),
+                               props::Other<T>(prop::Color, &T::ColumnColor, &T::SetColor),
+                               // The binding to a field: an identifier, never text to translate.
+                               props::Other<T>(prop::FieldName, &T::FieldName, &T::SetFieldName),
+                               props::Object<T>(prop::Font, &T::Font, &T::SetFont),
+                               props::Object<T>(prop::Title, &T::Title),
+                               props::Other<T>(prop::Visible, &T::Visible, &T::SetVisible),
+                               props::Other<T>(prop::Width, &T::Width, &T::SetWidth)});
   return info;
 }
 
 TColumn::TColumn(TDBGrid& grid)
     : grid_(grid), title_(std::make_unique<TColumnTitle>(*this)), font_(std::make_unique<TFont>()) {
-  ForwardChanges(*title_, "Title");
-  font_->Subscribe([this](Persistent&, const std::string&) {
+  ForwardChanges(*title_, prop::Title);
+  Observe(*font_, [this](Persistent&, std::string_view) {
     if (!following_) fontSet_ = true;
-    Changed("Font");
+    Changed(prop::Font);
   });
   Follow(*font_, *grid.Font(), following_);
   Follow(*title_->font_, *grid.TitleFont(), title_->following_);
@@ -83,7 +83,7 @@ TColumn::TColumn(TDBGrid& grid)
 void TColumn::SetFieldName(const std::string& name) {
   if (name == fieldName_) return;
   fieldName_ = name;
-  Changed("FieldName");
+  Changed(prop::FieldName);
 }
 
 TField* TColumn::Field() const {
@@ -100,7 +100,7 @@ std::int64_t TColumn::Width() const {
 void TColumn::SetWidth(std::int64_t width) {
   if (width == width_) return;
   width_ = width;
-  Changed("Width");
+  Changed(prop::Width);
 }
 
 void TColumn::SetFont(TFont* font) {
@@ -110,7 +110,7 @@ void TColumn::SetFont(TFont* font) {
 void TColumn::SetColor(Color color) {
   if (color == color_) return;
   color_ = color;
-  Changed("Color");
+  Changed(prop::Color);
 }
 
 std::int64_t TColumn::GetAlignment() const {
@@ -122,13 +122,13 @@ std::int64_t TColumn::GetAlignment() const {
 void TColumn::SetAlignment(std::int64_t alignment) {
   if (alignment == alignment_) return;
   alignment_ = alignment;
-  Changed("Alignment");
+  Changed(prop::Alignment);
 }
 
 void TColumn::SetVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
-  Changed("Visible");
+  Changed(prop::Visible);
 }
 
 const ClassInfo& TDBGridColumns::StaticClass() {
@@ -148,13 +148,13 @@ const ClassInfo& TDBGrid::StaticClass() {
   static const ClassInfo custom("TCustomDBGrid", &grid);
   static const ClassInfo info(
       "TDBGrid", &custom,
-      {props::Object<T>("Columns", &T::Columns),
-       props::Object<T>("DataSet", &T::DataSet, &T::SetDataSet),
-       props::Other<T>("DefaultDrawing", &T::DefaultDrawing, &T::SetDefaultDrawing),
-       props::Other<T>("DefaultRowHeight", &T::DefaultRowHeight, &T::SetDefaultRowHeight),
-       props::Other<T>("Options", &T::Options, &T::SetOptions),
-       props::Other<T>("ReadOnly", &T::ReadOnly, &T::SetReadOnly),
-       props::Object<T>("TitleFont", &T::TitleFont, &T::SetTitleFont)});
+      {props::Object<T>(prop::Columns, &T::Columns),
+       props::Object<T>(prop::DataSet, &T::DataSet, &T::SetDataSet),
+       props::Other<T>(prop::DefaultDrawing, &T::DefaultDrawing, &T::SetDefaultDrawing),
+       props::Other<T>(prop::DefaultRowHeight, &T::DefaultRowHeight, &T::SetDefaultRowHeight),
+       props::Other<T>(prop::Options, &T::Options, &T::SetOptions),
+       props::Other<T>(prop::ReadOnly, &T::ReadOnly, &T::SetReadOnly),
+       props::Object<T>(prop::TitleFont, &T::TitleFont, &T::SetTitleFont)});
   return info;
 }
 
@@ -162,19 +162,19 @@ TDBGrid::TDBGrid()
     : columns_(std::make_unique<TDBGridColumns>(*this)), titleFont_(std::make_unique<TFont>()) {
   SetColor(colors::kWindow);
   SetTabStop(true);
-  ForwardChanges(*columns_, "Columns");
-  titleFont_->Subscribe([this](Persistent&, const std::string&) {
-    Changed("TitleFont");
+  ForwardChanges(*columns_, prop::Columns);
+  Observe(*titleFont_, [this](Persistent&, std::string_view) {
+    Changed(prop::TitleFont);
     FollowFonts();
   });
-  Subscribe([this](Persistent&, const std::string& property) {
-    if (property == "Font") FollowFonts();
+  Observe(*this, [this](Persistent&, std::string_view property) {
+    if (property == prop::Font) FollowFonts();
   });
 }
 
 TDBGrid::~TDBGrid() {
   // Quietly: nobody is told of changes of an object that is going.
-  if (dataSet_) dataSet_->Unsubscribe(dataSetSubscription_);
+  dataSetSubscription_.Reset();
 }
 
 void TDBGrid::FollowFonts() {
@@ -189,17 +189,17 @@ void TDBGrid::FollowFonts() {
 void TDBGrid::SetDataSet(TClientDataSet* dataSet) {
   if (dataSet == dataSet_) return;
   if (dataSet_) {
-    dataSet_->Unsubscribe(dataSetSubscription_);
+    dataSetSubscription_.Reset();
     RemoveFreeNotification(dataSet_);
   }
   dataSet_ = dataSet;
   if (dataSet_) {
     FreeNotification(dataSet_);
-    dataSetSubscription_ = dataSet_->Subscribe([this](Persistent&, const std::string& property) {
-      if (property == "Rows") RowsChanged(dataSet_->LastRowChanges());
+    dataSetSubscription_ = dataSet_->Subscribe([this](Persistent&, std::string_view property) {
+      if (property == prop::Rows) RowsChanged(dataSet_->LastRowChanges());
     });
   }
-  Changed("DataSet");
+  Changed(prop::DataSet);
   ShowRows(rcAll);
 }
 
@@ -213,8 +213,8 @@ void TDBGrid::RowsChanged(RowChanges changes) {
   const bool posted = pending_ != 0;
   pending_ |= changes;
   if (!posted)
-    desktop->Post([this, alive = Liveness()] {
-      if (!alive.expired()) RefreshRows();
+    desktop->Post([grid = MakeWeak(*this)] {
+      if (TDBGrid* self = grid.Get()) self->RefreshRows();
     });
 }
 
@@ -225,7 +225,7 @@ void TDBGrid::RefreshRows() {
 void TDBGrid::ShowRows(RowChanges changes) {
   pending_ = 0;
   shown_ = changes;
-  Changed("Rows");
+  Changed(prop::Rows);
   shown_ = rcAll;
 }
 
@@ -233,7 +233,7 @@ void TDBGrid::Notification(Component& removed) {
   TWinControl::Notification(removed);
   if (&removed == dataSet_) {
     dataSet_ = nullptr;
-    Changed("DataSet");
+    Changed(prop::DataSet);
     ShowRows(rcAll);
   }
 }
@@ -241,25 +241,25 @@ void TDBGrid::Notification(Component& removed) {
 void TDBGrid::SetOptions(std::int64_t options) {
   if (options == options_) return;
   options_ = options;
-  Changed("Options");
+  Changed(prop::Options);
 }
 
 void TDBGrid::SetDefaultDrawing(bool value) {
   if (value == defaultDrawing_) return;
   defaultDrawing_ = value;
-  Changed("DefaultDrawing");
+  Changed(prop::DefaultDrawing);
 }
 
 void TDBGrid::SetDefaultRowHeight(std::int64_t height) {
   if (height == defaultRowHeight_ || height <= 0) return;
   defaultRowHeight_ = height;
-  Changed("DefaultRowHeight");
+  Changed(prop::DefaultRowHeight);
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {
   if (readOnly == readOnly_) return;
   readOnly_ = readOnly;
-  Changed("ReadOnly");
+  Changed(prop::ReadOnly);
 }
 
 void TDBGrid::SetTitleFont(TFont* font) {
@@ -300,7 +300,7 @@ void TDBGrid::DefaultDrawColumnCell(GridCanvas& canvas, const Rect& rect, int ro
 }
 
 void TDBGrid::Repaint() {
-  Changed("Repaint");
+  Changed(prop::Repaint);
 }
 
 void TDBGrid::ClickRow(int row) {

@@ -183,7 +183,7 @@ class TDBGrid : public TWinControl {
   TClientDataSet* dataSet_ = nullptr;
   RowChanges pending_ = 0;
   RowChanges shown_ = rcAll;
-  int dataSetSubscription_ = 0;
+  Subscription dataSetSubscription_;
   std::unique_ptr<TDBGridColumns> columns_;
   std::int64_t options_ = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
                           dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;

@@ -12,13 +12,13 @@ const ClassInfo& TForm::StaticClass() {
   static const ClassInfo custom("TCustomForm", &scrolling);
   static const ClassInfo info(
       "TForm", &custom,
-      {props::Other<T>("BorderIcons", &T::BorderIcons, &T::SetBorderIcons),
-       props::Other<T>("BorderStyle", &T::GetBorderStyle, &T::SetBorderStyle),
-       props::Text<T>("Caption", &T::Caption, &T::SetCaption),
-       props::Other<T>("ClientHeight", &T::ClientHeight, &T::SetClientHeight),
-       props::Other<T>("ClientWidth", &T::ClientWidth, &T::SetClientWidth),
-       props::Object<T>("Menu", &T::Menu, &T::SetMenu),
-       props::Other<T>("Position", &T::GetPosition, &T::SetPosition)});
+      {props::Other<T>(prop::BorderIcons, &T::BorderIcons, &T::SetBorderIcons),
+       props::Other<T>(prop::BorderStyle, &T::GetBorderStyle, &T::SetBorderStyle),
+       props::Text<T>(prop::Caption, &T::Caption, &T::SetCaption),
+       props::Other<T>(prop::ClientHeight, &T::ClientHeight, &T::SetClientHeight),
+       props::Other<T>(prop::ClientWidth, &T::ClientWidth, &T::SetClientWidth),
+       props::Object<T>(prop::Menu, &T::Menu, &T::SetMenu),
+       props::Other<T>(prop::Position, &T::GetPosition, &T::SetPosition)});
   return info;
 }
 
@@ -38,19 +38,19 @@ TForm::~TForm() {
 void TForm::SetBorderStyle(std::int64_t style) {
   if (style == borderStyle_) return;
   borderStyle_ = style;
-  Changed("BorderStyle");
+  Changed(prop::BorderStyle);
 }
 
 void TForm::SetBorderIcons(std::int64_t icons) {
   if (icons == borderIcons_) return;
   borderIcons_ = icons;
-  Changed("BorderIcons");
+  Changed(prop::BorderIcons);
 }
 
 void TForm::SetPosition(std::int64_t position) {
   if (position == position_) return;
   position_ = position;
-  Changed("Position");
+  Changed(prop::Position);
 }
 
 void TForm::SetMenu(TMainMenu* menu) {
@@ -58,14 +58,14 @@ void TForm::SetMenu(TMainMenu* menu) {
   RemoveFreeNotification(menu_);
   menu_ = menu;
   FreeNotification(menu_);
-  Changed("Menu");
+  Changed(prop::Menu);
 }
 
 void TForm::Notification(Component& removed) {
   TWinControl::Notification(removed);
   if (&removed == menu_) {
     menu_ = nullptr;
-    Changed("Menu");
+    Changed(prop::Menu);
   }
 }
 

@@ -6,24 +6,25 @@
 namespace lantervo {
 
 const ClassInfo& TFont::StaticClass() {
-  static const ClassInfo info("TFont", &Persistent::StaticClass(),
-                              {props::Other<TFont>("Color", &TFont::FontColor, &TFont::SetColor),
-                               props::Other<TFont>("Height", &TFont::Height, &TFont::SetHeight),
-                               props::Text<TFont>("Name", &TFont::Name, &TFont::SetName),
-                               props::Other<TFont>("Style", &TFont::Style, &TFont::SetStyle)});
+  static const ClassInfo info(
+      "TFont", &Persistent::StaticClass(),
+      {props::Other<TFont>(prop::Color, &TFont::FontColor, &TFont::SetColor),
+       props::Other<TFont>(prop::Height, &TFont::Height, &TFont::SetHeight),
+       props::Text<TFont>(prop::Name, &TFont::Name, &TFont::SetName),
+       props::Other<TFont>(prop::Style, &TFont::Style, &TFont::SetStyle)});
   return info;
 }
 
 void TFont::SetName(const std::string& name) {
   if (name == name_) return;
   name_ = name;
-  Changed("Name");
+  Changed(prop::Name);
 }
 
 void TFont::SetHeight(std::int64_t height) {
   if (height == height_) return;
   height_ = height;
-  Changed("Height");
+  Changed(prop::Height);
 }
 
 std::int64_t TFont::Size() const {
@@ -38,13 +39,13 @@ void TFont::SetSize(std::int64_t points) {
 void TFont::SetColor(Color color) {
   if (color == color_) return;
   color_ = color;
-  Changed("Color");
+  Changed(prop::Color);
 }
 
 void TFont::SetStyle(std::int64_t style) {
   if (style == style_) return;
   style_ = style;
-  Changed("Style");
+  Changed(prop::Style);
 }
 
 void TFont::Assign(const TFont& other) {
@@ -62,35 +63,34 @@ bool TFont::operator==(const TFont& other) const {
 const ClassInfo& TPicture::StaticClass() {
   static const ClassInfo info(
       "TPicture", &Persistent::StaticClass(),
-      {props::Other<TPicture>("Resource", &TPicture::Resource, &TPicture::SetResource),
-       props::Other<TPicture>("ImageIndex", &TPicture::ImageIndex)});
+      {props::Other<TPicture>(prop::Resource, &TPicture::Resource, &TPicture::SetResource),
+       props::Other<TPicture>(prop::ImageIndex, &TPicture::ImageIndex)});
   return info;
 }
 
 void TPicture::SetResource(const std::string& resource) {
-  if (resource == resource_ && imageList_ == nullptr) return;
+  if (resource == resource_ && imageList_.IsNull()) return;
   resource_ = resource;
-  imageList_ = nullptr;
+  imageList_ = {};
   imageIndex_ = -1;
-  Changed("Resource");
+  Changed(prop::Resource);
 }
 
 void TPicture::AssignImage(TImageList& list, int index) {
   if (index < 0 || index >= list.Count())
     throw Error("Invalid image index " + std::to_string(index));
   resource_ = list.Images()[index];
-  imageList_ = &list;
-  imageListAlive_ = list.Liveness();
+  imageList_ = MakeWeak(list);
   imageIndex_ = index;
-  Changed("Resource");
+  Changed(prop::Resource);
 }
 
 void TPicture::Clear() {
   if (Empty()) return;
   resource_.clear();
-  imageList_ = nullptr;
+  imageList_ = {};
   imageIndex_ = -1;
-  Changed("Resource");
+  Changed(prop::Resource);
 }
 
 }  // namespace lantervo

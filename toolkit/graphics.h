@@ -65,17 +65,16 @@ class TPicture : public Persistent {
   const std::string& Resource() const { return resource_; }
   void SetResource(const std::string& resource);
   // The list and index it was taken from, if any (the list only while it exists).
-  TImageList* ImageList() const { return imageListAlive_.expired() ? nullptr : imageList_; }
+  TImageList* ImageList() const { return imageList_.Get(); }
   std::int64_t ImageIndex() const { return imageIndex_; }
   // Takes one image of the list; an index outside the list raises Error.
   void AssignImage(TImageList& list, int index);
   void Clear();
-  bool Empty() const { return resource_.empty() && imageList_ == nullptr; }
+  bool Empty() const { return resource_.empty() && imageList_.IsNull(); }
 
  private:
   std::string resource_;
-  TImageList* imageList_ = nullptr;
-  std::weak_ptr<const int> imageListAlive_;
+  WeakRef<TImageList> imageList_;
   std::int64_t imageIndex_ = -1;
 };
 

@@ -12,19 +12,19 @@ const ClassInfo& TMenuItem::StaticClass() {
   auto own = [](const T& item) { return item.Action() == nullptr; };
   static const ClassInfo info(
       "TMenuItem", &Component::StaticClass(),
-      {props::Object<T>("Action", &T::Action, &T::SetAction),
-       props::StoredIf<T>(props::Text<T>("Caption", &T::Caption, &T::SetCaption), own),
-       props::Other<T>("Checked", &T::Checked, &T::SetChecked),
-       props::Other<T>("Enabled", &T::Enabled, &T::SetEnabled),
-       props::StoredIf<T>(props::Text<T>("Hint", &T::Hint, &T::SetHint), own),
-       props::Other<T>("ShortCut", &T::GetShortCut, &T::SetShortCut),
-       props::Other<T>("Visible", &T::Visible, &T::SetVisible)});
+      {props::Object<T>(prop::Action, &T::Action, &T::SetAction),
+       props::StoredIf<T>(props::Text<T>(prop::Caption, &T::Caption, &T::SetCaption), own),
+       props::Other<T>(prop::Checked, &T::Checked, &T::SetChecked),
+       props::Other<T>(prop::Enabled, &T::Enabled, &T::SetEnabled),
+       props::StoredIf<T>(props::Text<T>(prop::Hint, &T::Hint, &T::SetHint), own),
+       props::Other<T>(prop::ShortCut, &T::GetShortCut, &T::SetShortCut),
+       props::Other<T>(prop::Visible, &T::Visible, &T::SetVisible)});
   return info;
 }
 
 TMenuItem::TMenuItem()
-    : actionLink_(*this,
-                  [this](TAction&, const std::string& property) { ActionChanged(property); }) {}
+    : actionLink_(*this, [this](TAction&, std::string_view property) { ActionChanged(property); }) {
+}
 
 TMenuItem::~TMenuItem() {
   for (TMenuItem* child : items_) child->parentItem_ = nullptr;
@@ -35,14 +35,14 @@ void TMenuItem::Add(TMenuItem& item) {
   if (item.parentItem_) item.parentItem_->Remove(item);
   item.parentItem_ = this;
   items_.push_back(&item);
-  Changed("Items");
+  Changed(prop::Items);
 }
 
 void TMenuItem::Remove(TMenuItem& item) {
   if (item.parentItem_ != this) return;
   std::erase(items_, &item);
   item.parentItem_ = nullptr;
-  Changed("Items");
+  Changed(prop::Items);
 }
 
 #define LANTERVO_SET(field, name) \
@@ -51,22 +51,22 @@ void TMenuItem::Remove(TMenuItem& item) {
   Changed(name);
 
 void TMenuItem::SetCaption(const std::string& value) {
-  LANTERVO_SET(caption_, "Caption")
+  LANTERVO_SET(caption_, prop::Caption)
 }
 void TMenuItem::SetHint(const std::string& value) {
-  LANTERVO_SET(hint_, "Hint")
+  LANTERVO_SET(hint_, prop::Hint)
 }
 void TMenuItem::SetEnabled(bool value) {
-  LANTERVO_SET(enabled_, "Enabled")
+  LANTERVO_SET(enabled_, prop::Enabled)
 }
 void TMenuItem::SetVisible(bool value) {
-  LANTERVO_SET(visible_, "Visible")
+  LANTERVO_SET(visible_, prop::Visible)
 }
 void TMenuItem::SetChecked(bool value) {
-  LANTERVO_SET(checked_, "Checked")
+  LANTERVO_SET(checked_, prop::Checked)
 }
 void TMenuItem::SetShortCut(ShortCut value) {
-  LANTERVO_SET(shortCut_, "ShortCut")
+  LANTERVO_SET(shortCut_, prop::ShortCut)
 }
 
 #undef LANTERVO_SET
@@ -74,24 +74,24 @@ void TMenuItem::SetShortCut(ShortCut value) {
 void TMenuItem::SetAction(TAction* action) {
   if (action == actionLink_.Action()) return;
   actionLink_.Set(action);
-  Changed("Action");
+  Changed(prop::Action);
 }
 
-void TMenuItem::ActionChanged(const std::string& property) {
+void TMenuItem::ActionChanged(std::string_view property) {
   TAction& a = *actionLink_.Action();
   const bool all = property.empty();
-  if (all || property == "Caption") SetCaption(a.Caption());
-  if (all || property == "Hint") SetHint(a.Hint());
-  if (all || property == "Enabled") SetEnabled(a.Enabled());
-  if (all || property == "Visible") SetVisible(a.Visible());
-  if (all || property == "Checked") SetChecked(a.Checked());
-  if (all || property == "ShortCut") SetShortCut(a.GetShortCut());
+  if (all || property == prop::Caption) SetCaption(a.Caption());
+  if (all || property == prop::Hint) SetHint(a.Hint());
+  if (all || property == prop::Enabled) SetEnabled(a.Enabled());
+  if (all || property == prop::Visible) SetVisible(a.Visible());
+  if (all || property == prop::Checked) SetChecked(a.Checked());
+  if (all || property == prop::ShortCut) SetShortCut(a.GetShortCut());
 }
 
 void TMenuItem::Notification(Component& removed) {
   if (&removed == actionLink_.Action()) {
     actionLink_.Removed(removed);
-    Changed("Action");
+    Changed(prop::Action);
   }
 }
 
@@ -106,10 +106,11 @@ void TMenuItem::Click() {
 
 const ClassInfo& TMenu::StaticClass() {
   using T = TMenu;
-  static const ClassInfo info("TMenu", &Component::StaticClass(),
-                              {props::Other<T>("AutoHotkeys", &T::AutoHotkeys, &T::SetAutoHotkeys),
-                               props::Object<T>("Images", &T::Images, &T::SetImages),
-                               props::Object<T>("Items", &T::Items)});
+  static const ClassInfo info(
+      "TMenu", &Component::StaticClass(),
+      {props::Other<T>(prop::AutoHotkeys, &T::AutoHotkeys, &T::SetAutoHotkeys),
+       props::Object<T>(prop::Images, &T::Images, &T::SetImages),
+       props::Object<T>(prop::Items, &T::Items)});
   return info;
 }
 
@@ -118,7 +119,7 @@ TMenu::TMenu() : root_(&Add<TMenuItem>("")) {}
 void TMenu::SetAutoHotkeys(std::int64_t value) {
   if (value == autoHotkeys_) return;
   autoHotkeys_ = value;
-  Changed("AutoHotkeys");
+  Changed(prop::AutoHotkeys);
 }
 
 void TMenu::SetImages(TImageList* images) {
@@ -126,13 +127,13 @@ void TMenu::SetImages(TImageList* images) {
   RemoveFreeNotification(images_);
   images_ = images;
   FreeNotification(images_);
-  Changed("Images");
+  Changed(prop::Images);
 }
 
 void TMenu::Notification(Component& removed) {
   if (&removed == images_) {
     images_ = nullptr;
-    Changed("Images");
+    Changed(prop::Images);
   }
 }
 
@@ -150,7 +151,7 @@ void TPopupMenu::Popup(int x, int y) {
   popupX_ = x;
   popupY_ = y;
   if (OnPopup) OnPopup(*this);
-  Changed("Popup");
+  Changed(prop::Popup);
 }
 
 }  // namespace lantervo

@@ -49,7 +49,7 @@ class TMenuItem : public Component {
   void Notification(Component& removed) override;
 
  private:
-  void ActionChanged(const std::string& property);
+  void ActionChanged(std::string_view property);
   std::vector<TMenuItem*> items_;
   TMenuItem* parentItem_ = nullptr;
   std::string caption_, hint_;

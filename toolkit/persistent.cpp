@@ -1,12 +1,8 @@
 #include "toolkit/persistent.h"
 
-#include <algorithm>
-
 #include "platform/error.h"
 
 namespace lantervo {
-
-Persistent::Persistent() : alive_(std::make_shared<const int>(0)) {}
 
 Persistent::~Persistent() = default;
 
@@ -46,31 +42,13 @@ void Persistent::WriteTextProperty(std::string_view name, const std::string& val
   WriteProperty(name, PropertyValue(value));
 }
 
-int Persistent::Subscribe(ChangeHandler handler) {
-  const int id = nextSubscription_++;
-  subscriptions_.push_back({id, std::make_shared<ChangeHandler>(std::move(handler))});
-  return id;
+void Persistent::Observe(Persistent& other, ChangeHandler handler) {
+  observing_.push_back(other.Subscribe(std::move(handler)));
 }
 
-void Persistent::Unsubscribe(int subscription) {
-  std::erase_if(subscriptions_, [&](const Subscription& s) { return s.id == subscription; });
-}
-
-void Persistent::Changed(const std::string& property) {
-  if (subscriptions_.empty()) return;
-  // A handler may subscribe or unsubscribe others; work on a snapshot and skip the removed.
-  const std::vector<Subscription> snapshot = subscriptions_;
-  for (const auto& s : snapshot) {
-    const bool stillSubscribed = std::any_of(subscriptions_.begin(), subscriptions_.end(),
-                                             [&](const Subscription& x) { return x.id == s.id; });
-    if (stillSubscribed) (*s.handler)(*this, property);
-  }
-}
-
-void Persistent::ForwardChanges(Persistent& child, std::string property) {
-  child.Subscribe([this, property = std::move(property)](Persistent&, const std::string&) {
-    Changed(property);
-  });
+void Persistent::ForwardChanges(Persistent& child, std::string_view property) {
+  Observe(child,
+          [this, name = std::string(property)](Persistent&, std::string_view) { Changed(name); });
 }
 
 }  // namespace lantervo

@@ -2,20 +2,19 @@
 // The root of everything a window is made of: an object with a runtime class, published
 // properties reachable by name, and change notifications a front end subscribes to.
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/signal.h"
+#include "core/weak.h"
 #include "toolkit/class_info.h"
 
 namespace lantervo {
 
-class Persistent {
+class Persistent : public Weakable {
  public:
-  Persistent();
-  Persistent(const Persistent&) = delete;
-  Persistent& operator=(const Persistent&) = delete;
+  Persistent() = default;
   virtual ~Persistent();
 
   static const ClassInfo& StaticClass();
@@ -31,29 +30,26 @@ class Persistent {
   void WriteTextProperty(std::string_view name, const std::string& value);
 
   // Change notifications: the handler gets the object and the name of the property that
-  // changed (or of an event-like change that has no property, such as "Rows" of a grid). They
-  // run synchronously on the user-interface thread.
-  using ChangeHandler = std::function<void(Persistent& sender, const std::string& property)>;
-  int Subscribe(ChangeHandler handler);
-  void Unsubscribe(int subscription);
-
-  // Expires when the object is destroyed; lets holders of plain pointers notice.
-  std::weak_ptr<const int> Liveness() const { return alive_; }
+  // changed (a prop:: name, also for an event-like change that has no property, such as the
+  // rows of a grid). They run synchronously on the user-interface thread. The subscription
+  // ends when the answer is destroyed or when this object is.
+  using ChangeHandler = std::function<void(Persistent& sender, std::string_view property)>;
+  [[nodiscard]] Subscription Subscribe(ChangeHandler handler) {
+    return changed_.Connect(std::move(handler));
+  }
+  // Subscribes for as long as this object lives, to its own changes or to those of an object
+  // it owns or refers to; either side's destruction ends it.
+  void Observe(Persistent& other, ChangeHandler handler);
 
  protected:
-  void Changed(const std::string& property);
+  void Changed(std::string_view property) { changed_.Emit(*this, property); }
   // Changes of a sub-object (a font, a list of lines, a collection) are reported by this object
   // as a change of the property that holds it.
-  void ForwardChanges(Persistent& child, std::string property);
+  void ForwardChanges(Persistent& child, std::string_view property);
 
  private:
-  struct Subscription {
-    int id;
-    std::shared_ptr<ChangeHandler> handler;
-  };
-  std::vector<Subscription> subscriptions_;
-  int nextSubscription_ = 1;
-  std::shared_ptr<const int> alive_;
+  Signal<Persistent&, std::string_view> changed_;
+  std::vector<Subscription> observing_;
 };
 
 }  // namespace lantervo

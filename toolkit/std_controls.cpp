@@ -14,9 +14,9 @@ const ClassInfo& TLabel::StaticClass() {
   static const ClassInfo graphic("TGraphicControl", &TControl::StaticClass());
   static const ClassInfo info(
       "TLabel", &graphic,
-      {props::Other<T>("AutoSize", &T::AutoSize, &T::SetAutoSize),
-       props::ActionText<T>("Caption", &T::Caption, &T::SetCaption),
-       props::Other<T>("Transparent", &T::Transparent, &T::SetTransparent)});
+      {props::Other<T>(prop::AutoSize, &T::AutoSize, &T::SetAutoSize),
+       props::ActionText<T>(prop::Caption, &T::Caption, &T::SetCaption),
+       props::Other<T>(prop::Transparent, &T::Transparent, &T::SetTransparent)});
   return info;
 }
 
@@ -25,21 +25,21 @@ TLabel::TLabel() = default;
 void TLabel::SetAutoSize(bool autoSize) {
   if (autoSize == autoSize_) return;
   autoSize_ = autoSize;
-  Changed("AutoSize");
+  Changed(prop::AutoSize);
 }
 
 void TLabel::SetTransparent(bool transparent) {
   if (transparent == transparent_) return;
   transparent_ = transparent;
-  Changed("Transparent");
+  Changed(prop::Transparent);
 }
 
 const ClassInfo& TEdit::StaticClass() {
   using T = TEdit;
   static const ClassInfo custom("TCustomEdit", &TWinControl::StaticClass());
   static const ClassInfo info("TEdit", &custom,
-                              {props::Other<T>("ReadOnly", &T::ReadOnly, &T::SetReadOnly),
-                               props::Text<T>("Text", &T::Text, &T::SetText)});
+                              {props::Other<T>(prop::ReadOnly, &T::ReadOnly, &T::SetReadOnly),
+                               props::Text<T>(prop::Text, &T::Text, &T::SetText)});
   return info;
 }
 
@@ -51,30 +51,30 @@ TEdit::TEdit() {
 void TEdit::SetText(const std::string& text) {
   if (text == text_) return;
   text_ = text;
-  Changed("Text");
+  Changed(prop::Text);
   if (OnChange) OnChange(*this);
 }
 
 void TEdit::SetReadOnly(bool readOnly) {
   if (readOnly == readOnly_) return;
   readOnly_ = readOnly;
-  Changed("ReadOnly");
+  Changed(prop::ReadOnly);
 }
 
 const ClassInfo& TMemo::StaticClass() {
   using T = TMemo;
   static const ClassInfo custom("TCustomMemo", TEdit::StaticClass().Parent());
   static const ClassInfo info("TMemo", &custom,
-                              {props::Lines<T>("Lines", &T::Lines, &T::SetLines),
-                               props::Other<T>("WordWrap", &T::WordWrap, &T::SetWordWrap)});
+                              {props::Lines<T>(prop::Lines, &T::Lines, &T::SetLines),
+                               props::Other<T>(prop::WordWrap, &T::WordWrap, &T::SetWordWrap)});
   return info;
 }
 
 TMemo::TMemo() : lines_(std::make_unique<TStrings>()) {
   SetColor(colors::kWindow);
   SetTabStop(true);
-  lines_->Subscribe([this](Persistent&, const std::string&) {
-    Changed("Lines");
+  Observe(*lines_, [this](Persistent&, std::string_view) {
+    Changed(prop::Lines);
     if (OnChange) OnChange(*this);
   });
 }
@@ -100,14 +100,14 @@ void TMemo::SetText(const std::string& text) {
 void TMemo::SetWordWrap(bool wordWrap) {
   if (wordWrap == wordWrap_) return;
   wordWrap_ = wordWrap;
-  Changed("WordWrap");
+  Changed(prop::WordWrap);
 }
 
 const ClassInfo& TCheckBox::StaticClass() {
   using T = TCheckBox;
   static const ClassInfo info("TCheckBox", &ButtonControlClass(),
-                              {props::ActionText<T>("Caption", &T::Caption, &T::SetCaption),
-                               props::Other<T>("Checked", &T::Checked, &T::SetChecked)});
+                              {props::ActionText<T>(prop::Caption, &T::Caption, &T::SetCaption),
+                               props::Other<T>(prop::Checked, &T::Checked, &T::SetChecked)});
   return info;
 }
 
@@ -118,7 +118,7 @@ TCheckBox::TCheckBox() {
 void TCheckBox::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
-  Changed("Checked");
+  Changed(prop::Checked);
   TControl::Click();
 }
 
@@ -131,22 +131,23 @@ const ClassInfo& TComboBox::StaticClass() {
   static const ClassInfo custom("TCustomComboBox", &TWinControl::StaticClass());
   static const ClassInfo info(
       "TComboBox", &custom,
-      {props::Other<T>("DropDownCount", &T::DropDownCount, &T::SetDropDownCount),
-       props::Lines<T>("Items", &T::Items, &T::SetItems),
-       props::Other<T>("ItemIndex", &T::ItemIndex, &T::SetItemIndex),
-       props::Other<T>("Sorted", &T::Sorted, &T::SetSorted),
-       props::Other<T>("Style", &T::Style, &T::SetStyle),
-       props::Text<T>("Text", &T::Text, &T::SetText)});
+      {props::Other<T>(prop::DropDownCount, &T::DropDownCount, &T::SetDropDownCount),
+       props::Lines<T>(prop::Items, &T::Items, &T::SetItems),
+       props::Other<T>(prop::ItemIndex, &T::ItemIndex, &T::SetItemIndex),
+       props::Other<T>(prop::Sorted, &T::Sorted, &T::SetSorted),
+       props::Other<T>(prop::Style, &T::Style, &T::SetStyle),
+       props::Text<T>(prop::Text, &T::Text, &T::SetText)});
   return info;
 }
 
 TComboBox::TComboBox() : items_(std::make_unique<TStrings>()) {
   SetColor(colors::kWindow);
   SetTabStop(true);
-  items_->Subscribe([this](Persistent&, const std::string& change) {
-    Changed("Items");
+  Observe(*items_, [this](Persistent&, std::string_view change) {
+    Changed(prop::Items);
     // A replaced list, like the native control refilled, keeps no selection.
-    if (itemIndex_ >= 0 && (change == "Assign" || itemIndex_ >= items_->Count())) SetItemIndex(-1);
+    if (itemIndex_ >= 0 && (change == prop::Assign || itemIndex_ >= items_->Count()))
+      SetItemIndex(-1);
   });
 }
 
@@ -158,7 +159,7 @@ void TComboBox::SetItemIndex(std::int64_t index) {
   if (index < 0 || index >= items_->Count()) index = -1;
   if (index == itemIndex_) return;
   itemIndex_ = index;
-  Changed("ItemIndex");
+  Changed(prop::ItemIndex);
 }
 
 void TComboBox::SetSorted(bool sorted) {
@@ -167,20 +168,20 @@ void TComboBox::SetSorted(bool sorted) {
       itemIndex_ >= 0 ? (*items_)[static_cast<int>(itemIndex_)] : std::string();
   const bool hadSelection = itemIndex_ >= 0;
   items_->SetSorted(sorted);
-  Changed("Sorted");
+  Changed(prop::Sorted);
   if (hadSelection) SetItemIndex(items_->IndexOf(selected));
 }
 
 void TComboBox::SetStyle(std::int64_t style) {
   if (style == style_) return;
   style_ = style;
-  Changed("Style");
+  Changed(prop::Style);
 }
 
 void TComboBox::SetDropDownCount(std::int64_t count) {
   if (count == dropDownCount_) return;
   dropDownCount_ = count;
-  Changed("DropDownCount");
+  Changed(prop::DropDownCount);
 }
 
 std::string TComboBox::Text() const {
@@ -201,7 +202,7 @@ void TComboBox::SetText(const std::string& text) {
   } else {
     SetItemIndex(-1);
   }
-  Changed("Text");
+  Changed(prop::Text);
 }
 
 void TComboBox::Select(std::int64_t index) {
@@ -212,10 +213,10 @@ void TComboBox::Select(std::int64_t index) {
 const ClassInfo& TButton::StaticClass() {
   using T = TButton;
   static const ClassInfo info("TButton", &ButtonControlClass(),
-                              {props::Object<T>("Action", &T::Action, &T::SetAction),
-                               props::Other<T>("Cancel", &T::Cancel, &T::SetCancel),
-                               props::ActionText<T>("Caption", &T::Caption, &T::SetCaption),
-                               props::Other<T>("Default", &T::Default, &T::SetDefault)});
+                              {props::Object<T>(prop::Action, &T::Action, &T::SetAction),
+                               props::Other<T>(prop::Cancel, &T::Cancel, &T::SetCancel),
+                               props::ActionText<T>(prop::Caption, &T::Caption, &T::SetCaption),
+                               props::Other<T>(prop::Default, &T::Default, &T::SetDefault)});
   return info;
 }
 
@@ -226,13 +227,13 @@ TButton::TButton() {
 void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
-  Changed("Default");
+  Changed(prop::Default);
 }
 
 void TButton::SetCancel(bool value) {
   if (value == cancel_) return;
   cancel_ = value;
-  Changed("Cancel");
+  Changed(prop::Cancel);
 }
 
 }  // namespace lantervo

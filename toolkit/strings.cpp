@@ -61,7 +61,7 @@ void TStrings::Add(const std::string& line) {
   } else {
     lines_.push_back(line);
   }
-  Changed("Text");
+  Changed(prop::Text);
 }
 
 void TStrings::Insert(int index, const std::string& line) {
@@ -69,13 +69,13 @@ void TStrings::Insert(int index, const std::string& line) {
   if (index < 0 || index > Count())
     throw Error("List index out of bounds (" + std::to_string(index) + ")");
   lines_.insert(lines_.begin() + index, line);
-  Changed("Text");
+  Changed(prop::Text);
 }
 
 void TStrings::Delete(int index) {
   (void)(*this)[index];
   lines_.erase(lines_.begin() + index);
-  Changed("Text");
+  Changed(prop::Text);
 }
 
 void TStrings::Put(int index, const std::string& line) {
@@ -83,19 +83,19 @@ void TStrings::Put(int index, const std::string& line) {
   (void)(*this)[index];
   if (lines_[static_cast<std::size_t>(index)] == line) return;
   lines_[static_cast<std::size_t>(index)] = line;
-  Changed("Text");
+  Changed(prop::Text);
 }
 
 void TStrings::Clear() {
   if (lines_.empty()) return;
   lines_.clear();
-  Changed("Assign");
+  Changed(prop::Assign);
 }
 
 void TStrings::Assign(std::vector<std::string> lines) {
   lines_ = std::move(lines);
   if (sorted_) Sort();
-  Changed("Assign");
+  Changed(prop::Assign);
 }
 
 int TStrings::IndexOf(std::string_view line) const {
@@ -122,7 +122,7 @@ void TStrings::SetSorted(bool sorted) {
   sorted_ = sorted;
   if (sorted_) {
     Sort();
-    Changed("Text");
+    Changed(prop::Text);
   }
 }
 

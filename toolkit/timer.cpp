@@ -9,8 +9,8 @@ namespace lantervo {
 const ClassInfo& TTimer::StaticClass() {
   using T = TTimer;
   static const ClassInfo info("TTimer", &Component::StaticClass(),
-                              {props::Other<T>("Enabled", &T::Enabled, &T::SetEnabled),
-                               props::Other<T>("Interval", &T::Interval, &T::SetInterval)});
+                              {props::Other<T>(prop::Enabled, &T::Enabled, &T::SetEnabled),
+                               props::Other<T>(prop::Interval, &T::Interval, &T::SetInterval)});
   return info;
 }
 
@@ -32,14 +32,14 @@ void TTimer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
   UpdateTimer();
-  Changed("Enabled");
+  Changed(prop::Enabled);
 }
 
 void TTimer::SetInterval(std::uint32_t interval) {
   if (interval == interval_) return;
   interval_ = interval;
   UpdateTimer();
-  Changed("Interval");
+  Changed(prop::Interval);
 }
 
 void TTimer::SetOnTimer(NotifyEvent handler) {

@@ -21,15 +21,15 @@ const ClassInfo& TTrayIcon::StaticClass() {
   static const ClassInfo custom("TCustomTrayIcon", &Component::StaticClass());
   static const ClassInfo info(
       "TTrayIcon", &custom,
-      {props::Other<T>("BalloonFlags", &T::GetBalloonFlags, &T::SetBalloonFlags),
-       props::Text<T>("BalloonHint", &T::BalloonHint, &T::SetBalloonHint),
-       props::Other<T>("BalloonTimeout", &T::BalloonTimeout, &T::SetBalloonTimeout),
-       props::Text<T>("BalloonTitle", &T::BalloonTitle, &T::SetBalloonTitle),
-       props::Text<T>("Hint", &T::Hint, &T::SetHint),
-       props::Other<T>("IconIndex", &T::IconIndex, &T::SetIconIndex),
-       props::Object<T>("Icons", &T::Icons, &T::SetIcons),
-       props::Object<T>("PopupMenu", &T::PopupMenu, &T::SetPopupMenu),
-       props::Other<T>("Visible", &T::Visible, &T::SetVisible)});
+      {props::Other<T>(prop::BalloonFlags, &T::GetBalloonFlags, &T::SetBalloonFlags),
+       props::Text<T>(prop::BalloonHint, &T::BalloonHint, &T::SetBalloonHint),
+       props::Other<T>(prop::BalloonTimeout, &T::BalloonTimeout, &T::SetBalloonTimeout),
+       props::Text<T>(prop::BalloonTitle, &T::BalloonTitle, &T::SetBalloonTitle),
+       props::Text<T>(prop::Hint, &T::Hint, &T::SetHint),
+       props::Other<T>(prop::IconIndex, &T::IconIndex, &T::SetIconIndex),
+       props::Object<T>(prop::Icons, &T::Icons, &T::SetIcons),
+       props::Object<T>(prop::PopupMenu, &T::PopupMenu, &T::SetPopupMenu),
+       props::Other<T>(prop::Visible, &T::Visible, &T::SetVisible)});
   return info;
 }
 
@@ -48,7 +48,7 @@ std::string TTrayIcon::PlatformHint() const {
 void TTrayIcon::SetHint(const std::string& hint) {
   if (hint == hint_) return;
   hint_ = hint;
-  Changed("Hint");
+  Changed(prop::Hint);
   Update();
 }
 
@@ -57,14 +57,14 @@ void TTrayIcon::SetIcons(TImageList* icons) {
   RemoveFreeNotification(icons_);
   icons_ = icons;
   FreeNotification(icons_);
-  Changed("Icons");
+  Changed(prop::Icons);
   Update();
 }
 
 void TTrayIcon::SetIconIndex(std::int64_t index) {
   if (index == iconIndex_) return;
   iconIndex_ = index;
-  Changed("IconIndex");
+  Changed(prop::IconIndex);
   Update();
 }
 
@@ -79,7 +79,7 @@ void TTrayIcon::SetVisible(bool visible) {
     shownOn_ = nullptr;
     desktop->TrayHide(*this);
   }
-  Changed("Visible");
+  Changed(prop::Visible);
 }
 
 void TTrayIcon::SetPopupMenu(TPopupMenu* menu) {
@@ -87,31 +87,31 @@ void TTrayIcon::SetPopupMenu(TPopupMenu* menu) {
   RemoveFreeNotification(popupMenu_);
   popupMenu_ = menu;
   FreeNotification(popupMenu_);
-  Changed("PopupMenu");
+  Changed(prop::PopupMenu);
 }
 
 void TTrayIcon::SetBalloonTitle(const std::string& title) {
   if (title == balloonTitle_) return;
   balloonTitle_ = title;
-  Changed("BalloonTitle");
+  Changed(prop::BalloonTitle);
 }
 
 void TTrayIcon::SetBalloonHint(const std::string& text) {
   if (text == balloonHint_) return;
   balloonHint_ = text;
-  Changed("BalloonHint");
+  Changed(prop::BalloonHint);
 }
 
 void TTrayIcon::SetBalloonFlags(std::int64_t flags) {
   if (flags == balloonFlags_) return;
   balloonFlags_ = flags;
-  Changed("BalloonFlags");
+  Changed(prop::BalloonFlags);
 }
 
 void TTrayIcon::SetBalloonTimeout(std::int64_t timeout) {
   if (timeout == balloonTimeout_) return;
   balloonTimeout_ = timeout;
-  Changed("BalloonTimeout");
+  Changed(prop::BalloonTimeout);
 }
 
 void TTrayIcon::ShowBalloonHint() {
@@ -136,12 +136,12 @@ void TTrayIcon::ContextPopup(int x, int y) {
 void TTrayIcon::Notification(Component& removed) {
   if (&removed == icons_) {
     icons_ = nullptr;
-    Changed("Icons");
+    Changed(prop::Icons);
     Update();
   }
   if (&removed == popupMenu_) {
     popupMenu_ = nullptr;
-    Changed("PopupMenu");
+    Changed(prop::PopupMenu);
   }
 }
 

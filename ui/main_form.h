@@ -20,6 +20,7 @@
 #include "toolkit/menus.h"
 #include "toolkit/timer.h"
 #include "toolkit/tray_icon.h"
+#include "ui/server_table_rows.h"
 
 namespace lantervo {
 

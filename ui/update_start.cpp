@@ -31,8 +31,8 @@ void TMainForm::StartUpdateCheck() {
   // Both hooks run on the user-interface thread. The window may be on its way out by then
   // (Quit does not wait for the check), and the update window is created after this one.
   UpdateCheckHooks hooks;
-  hooks.checkUpdate = [this, alive = Liveness()] {
-    if (alive.expired() || IsClosing) return false;
+  hooks.checkUpdate = [this, alive = MakeWeak(*this)] {
+    if (!alive || IsClosing) return false;
     return Context().config.Snapshot().CheckUpdate;
   };
   hooks.showUpdate = [this](const std::string& current, const std::string& newest) {

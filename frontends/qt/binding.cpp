@@ -5,13 +5,14 @@
 namespace lantervo::qt {
 
 Binding::Binding(Persistent& object, QObject* parent)
-    : QObject(parent), object_(object), alive_(object.Liveness()) {
+    : QObject(parent), object_(object), alive_(MakeWeak(object)) {
   subscription_ =
-      object.Subscribe([this](Persistent&, const std::string& property) { Sync(property); });
+      object.Subscribe([this](Persistent&, std::string_view property) { Sync(property); });
 }
 
 Binding::~Binding() {
-  if (Alive()) object_.Unsubscribe(subscription_);
+  // Quietly: nothing the widget does on its way out comes back here.
+  subscription_.Reset();
 }
 
 void Binding::Input(Desktop* desktop, const std::function<void()>& operation) {

@@ -19,22 +19,22 @@ class Binding : public QObject {
   Binding(Persistent& object, QObject* parent);
   ~Binding() override;
 
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
   Persistent& Object() const { return object_; }
   // Brings everything in line once (after construction, when the widget exists).
   void SyncAll() { Sync({}); }
 
  protected:
   // An empty name: every property.
-  virtual void Sync(const std::string& property) = 0;
+  virtual void Sync(std::string_view property) = 0;
   // Runs user input into the component under the application-wide error handler; nothing
   // happens once the component is gone.
   void Input(Desktop* desktop, const std::function<void()>& operation);
 
  private:
   Persistent& object_;
-  std::weak_ptr<const int> alive_;
-  int subscription_ = 0;
+  WeakRef<const Persistent> alive_;
+  Subscription subscription_;
 };
 
 }  // namespace qt

@@ -38,15 +38,15 @@ void ControlBinding::ApplyGeometry() {
                        static_cast<int>(control_.Width()), static_cast<int>(control_.Height()));
 }
 
-void ControlBinding::Sync(const std::string& property) {
-  if (Is(property, "Left") || Is(property, "Top") || Is(property, "Width") ||
-      Is(property, "Height") || Is(property, "Font") || Is(property, "Caption"))
+void ControlBinding::Sync(std::string_view property) {
+  if (Is(property, prop::Left) || Is(property, prop::Top) || Is(property, prop::Width) ||
+      Is(property, prop::Height) || Is(property, prop::Font) || Is(property, prop::Caption))
     ApplyGeometry();
-  if (Is(property, "Font")) widget_->setFont(ToQFont(*control_.Font()));
-  if (Is(property, "Enabled")) widget_->setEnabled(control_.Enabled());
-  if (Is(property, "Hint") || Is(property, "ShowHint"))
+  if (Is(property, prop::Font)) widget_->setFont(ToQFont(*control_.Font()));
+  if (Is(property, prop::Enabled)) widget_->setEnabled(control_.Enabled());
+  if (Is(property, prop::Hint) || Is(property, prop::ShowHint))
     widget_->setToolTip(control_.ShowHint() ? DisplayLines(control_.Hint()) : QString());
-  if (Is(property, "Cursor")) {
+  if (Is(property, prop::Cursor)) {
     if (control_.CursorShape() == crHandPoint) {
       widget_->setCursor(Qt::PointingHandCursor);
     } else {
@@ -54,7 +54,7 @@ void ControlBinding::Sync(const std::string& property) {
     }
   }
   SyncKind(property);
-  if (Is(property, "Visible")) widget_->setVisible(control_.Visible());
+  if (Is(property, prop::Visible)) widget_->setVisible(control_.Visible());
 }
 
 void ControlBinding::ForwardKeys() {
@@ -118,12 +118,12 @@ class LabelBinding : public ControlBinding {
       ControlBinding::ApplyGeometry();
     }
   }
-  void SyncKind(const std::string& property) override {
-    if (Is(property, "Caption")) {
+  void SyncKind(std::string_view property) override {
+    if (Is(property, prop::Caption)) {
       label_->setText(LabelCaption(control_.Caption()));
       ApplyGeometry();
     }
-    if (Is(property, "Font")) {
+    if (Is(property, prop::Font)) {
       QPalette palette = label_->palette();
       palette.setColor(QPalette::WindowText,
                        ToQColor(control_.Font()->FontColor(), label_->palette()));
@@ -147,11 +147,11 @@ class EditBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& edit = static_cast<TEdit&>(control_);
-    if (Is(property, "Text") && FromQt(edit_->text()) != edit.Text())
+    if (Is(property, prop::Text) && FromQt(edit_->text()) != edit.Text())
       edit_->setText(ToQt(edit.Text()));
-    if (Is(property, "ReadOnly")) edit_->setReadOnly(edit.ReadOnly());
+    if (Is(property, prop::ReadOnly)) edit_->setReadOnly(edit.ReadOnly());
   }
 
  private:
@@ -174,9 +174,9 @@ class MemoBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& memo = static_cast<TMemo&>(control_);
-    if (Is(property, "Lines")) {
+    if (Is(property, prop::Lines)) {
       const QString text = DisplayLines(memo.Text());
       if (memo_->toPlainText() != text) {
         syncing_ = true;
@@ -184,7 +184,7 @@ class MemoBinding : public ControlBinding {
         syncing_ = false;
       }
     }
-    if (Is(property, "WordWrap"))
+    if (Is(property, prop::WordWrap))
       memo_->setLineWrapMode(memo.WordWrap() ? QPlainTextEdit::WidgetWidth
                                              : QPlainTextEdit::NoWrap);
   }
@@ -207,10 +207,10 @@ class CheckBoxBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& box = static_cast<TCheckBox&>(control_);
-    if (Is(property, "Caption")) box_->setText(ToQt(box.Caption()));
-    if (Is(property, "Checked")) box_->setChecked(box.Checked());
+    if (Is(property, prop::Caption)) box_->setText(ToQt(box.Caption()));
+    if (Is(property, prop::Checked)) box_->setChecked(box.Checked());
   }
 
  private:
@@ -229,10 +229,10 @@ class ComboBoxBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& combo = static_cast<TComboBox&>(control_);
     const QSignalBlocker quiet(combo_);
-    if (Is(property, "Style")) {
+    if (Is(property, prop::Style)) {
       combo_->setEditable(combo.Style() != csDropDownList);
       if (combo_->lineEdit())
         QObject::connect(
@@ -240,11 +240,11 @@ class ComboBoxBinding : public ControlBinding {
               UserInput([&] { static_cast<TComboBox&>(control_).SetText(FromQt(text)); });
             });
     }
-    if (Is(property, "Items") || Is(property, "Sorted") || Is(property, "Style")) {
+    if (Is(property, prop::Items) || Is(property, prop::Sorted) || Is(property, prop::Style)) {
       combo_->clear();
       for (const std::string& item : combo.Items()->Lines()) combo_->addItem(ToQt(item));
     }
-    if (Is(property, "DropDownCount"))
+    if (Is(property, prop::DropDownCount))
       combo_->setMaxVisibleItems(
           static_cast<int>(std::max<std::int64_t>(1, combo.DropDownCount())));
     combo_->setCurrentIndex(static_cast<int>(combo.ItemIndex()));
@@ -269,10 +269,10 @@ class ButtonBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& button = static_cast<TButton&>(control_);
-    if (Is(property, "Caption")) button_->setText(ToQt(button.Caption()));
-    if (Is(property, "Default")) button_->setDefault(button.Default());
+    if (Is(property, prop::Caption)) button_->setText(ToQt(button.Caption()));
+    if (Is(property, prop::Default)) button_->setDefault(button.Default());
   }
 
  private:
@@ -290,15 +290,15 @@ class SpeedButtonBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& button = static_cast<TSpeedButton&>(control_);
-    if (Is(property, "Flat")) button_->setAutoRaise(button.Flat());
-    if (Is(property, "Glyph")) {
+    if (Is(property, prop::Flat)) button_->setAutoRaise(button.Flat());
+    if (Is(property, prop::Glyph)) {
       const QPixmap glyph = PicturePixmap(*button.Glyph());
       button_->setIcon(QIcon(glyph));
       button_->setIconSize(glyph.size());
     }
-    if (Is(property, "Caption")) button_->setText(LabelCaption(button.Caption()));
+    if (Is(property, prop::Caption)) button_->setText(LabelCaption(button.Caption()));
   }
 
  private:
@@ -311,15 +311,15 @@ class PanelBinding : public ControlBinding {
       : ControlBinding(panel, new QFrame(parent)), frame_(static_cast<QFrame*>(widget_)) {}
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& panel = static_cast<TPanel&>(control_);
-    if (Is(property, "BevelOuter") || Is(property, "BevelInner")) {
+    if (Is(property, prop::BevelOuter) || Is(property, prop::BevelInner)) {
       const auto bevel = panel.BevelOuter() != bvNone ? panel.BevelOuter() : panel.BevelInner();
       frame_->setFrameStyle(bevel == bvNone      ? QFrame::NoFrame
                             : bevel == bvLowered ? QFrame::Panel | QFrame::Sunken
                                                  : QFrame::Panel | QFrame::Raised);
     }
-    if (Is(property, "Color")) {
+    if (Is(property, prop::Color)) {
       // The panel shows its own colour (the header's white) whatever the parent shows.
       frame_->setAutoFillBackground(true);
       QPalette palette = frame_->palette();
@@ -343,11 +343,11 @@ class ImageBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
+  void SyncKind(std::string_view property) override {
     auto& image = static_cast<TImage&>(control_);
-    if (Is(property, "Stretch")) label_->setScaledContents(image.Stretch());
-    if (Is(property, "Picture")) label_->setPixmap(PicturePixmap(*image.Picture()));
-    if (Is(property, "Repaint")) label_->repaint();
+    if (Is(property, prop::Stretch)) label_->setScaledContents(image.Stretch());
+    if (Is(property, prop::Picture)) label_->setPixmap(PicturePixmap(*image.Picture()));
+    if (Is(property, prop::Repaint)) label_->repaint();
   }
 
  private:
@@ -366,8 +366,8 @@ class StatusBarBinding : public ControlBinding {
   }
 
  protected:
-  void SyncKind(const std::string& property) override {
-    if (Is(property, "SimpleText"))
+  void SyncKind(std::string_view property) override {
+    if (Is(property, prop::SimpleText))
       text_->setText(ToQt(static_cast<TStatusBar&>(control_).SimpleText()));
   }
 

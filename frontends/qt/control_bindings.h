@@ -16,10 +16,10 @@ class ControlBinding : public Binding {
   TControl& Control() const { return control_; }
 
  protected:
-  void Sync(const std::string& property) override;
-  virtual void SyncKind(const std::string& property) {}
+  void Sync(std::string_view property) override;
+  virtual void SyncKind(std::string_view property) {}
   // Whether a notification concerns the property (an empty name concerns every property).
-  static bool Is(const std::string& property, const char* name) {
+  static bool Is(std::string_view property, std::string_view name) {
     return property.empty() || property == name;
   }
   // Keys typed into the widget go to the control's OnKeyDown and OnKeyPress first.

@@ -19,21 +19,21 @@ class FormBinding : public Binding {
       : Binding(window.Form(), &window), window_(window), form_(window.Form()) {}
 
  protected:
-  void Sync(const std::string& property) override {
-    const auto is = [&](const char* name) { return property.empty() || property == name; };
-    if (is("Caption")) window_.setWindowTitle(LabelCaption(form_.Caption()));
-    if (is("Menu")) window_.ApplyMenu();
-    if (is("BorderStyle") || is("BorderIcons")) window_.ApplyFlags();
-    if (is("Left") || is("Top") || is("Width") || is("Height") || is("Menu"))
+  void Sync(std::string_view property) override {
+    const auto is = [&](std::string_view name) { return property.empty() || property == name; };
+    if (is(prop::Caption)) window_.setWindowTitle(LabelCaption(form_.Caption()));
+    if (is(prop::Menu)) window_.ApplyMenu();
+    if (is(prop::BorderStyle) || is(prop::BorderIcons)) window_.ApplyFlags();
+    if (is(prop::Left) || is(prop::Top) || is(prop::Width) || is(prop::Height) || is(prop::Menu))
       window_.ApplyGeometry();
-    if (is("Font")) window_.Client()->setFont(ToQFont(*form_.Font()));
-    if (is("Color")) {
+    if (is(prop::Font)) window_.Client()->setFont(ToQFont(*form_.Font()));
+    if (is(prop::Color)) {
       QPalette palette = window_.Client()->palette();
       palette.setColor(QPalette::Window, ToQColor(form_.ControlColor(), palette));
       window_.Client()->setPalette(palette);
     }
-    if (is("Enabled")) window_.setEnabled(form_.Enabled());
-    if (is("Visible")) {
+    if (is(prop::Enabled)) window_.setEnabled(form_.Enabled());
+    if (is(prop::Visible)) {
       if (form_.Visible()) {
         window_.ApplyGeometry();
         window_.show();
@@ -51,7 +51,7 @@ class FormBinding : public Binding {
 }  // namespace
 
 FormWindow::FormWindow(TForm& form)
-    : QWidget(nullptr), form_(form), alive_(form.Liveness()), client_(new QWidget(this)) {
+    : QWidget(nullptr), form_(form), alive_(MakeWeak(form)), client_(new QWidget(this)) {
   setObjectName(ToQt(form.Name()));
   client_->setAutoFillBackground(true);
   client_->setObjectName(QStringLiteral("client"));

@@ -20,7 +20,7 @@ class FormWindow : public QWidget {
   ~FormWindow() override;
 
   TForm& Form() const { return form_; }
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
   QWidget* Client() const { return client_; }
   QMenuBar* MenuBar() const { return menuBar_; }
   // Sizes and places the window from the form's client size and position.
@@ -36,7 +36,7 @@ class FormWindow : public QWidget {
 
  private:
   TForm& form_;
-  std::weak_ptr<const int> alive_;
+  WeakRef<const Persistent> alive_;
   QWidget* client_;
   QMenuBar* menuBar_ = nullptr;
   MenuTree* menuTree_ = nullptr;

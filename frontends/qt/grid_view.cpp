@@ -51,7 +51,7 @@ void PainterCanvas::StretchDraw(const Rect& rect, const TImageList& images, int 
 }
 
 GridModel::GridModel(TDBGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid), alive_(grid.Liveness()) {}
+    : QAbstractTableModel(parent), grid_(grid), alive_(MakeWeak(grid)) {}
 
 int GridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() || !Alive() ? 0 : rows_;
@@ -123,23 +123,23 @@ class GridBinding : public Binding {
   GridBinding(GridView& view) : Binding(view.Grid(), &view), view_(view), grid_(view.Grid()) {}
 
  protected:
-  void Sync(const std::string& property) override {
-    const auto is = [&](const char* name) { return property.empty() || property == name; };
-    if (is("Left") || is("Top") || is("Width") || is("Height"))
+  void Sync(std::string_view property) override {
+    const auto is = [&](std::string_view name) { return property.empty() || property == name; };
+    if (is(prop::Left) || is(prop::Top) || is(prop::Width) || is(prop::Height))
       view_.setGeometry(static_cast<int>(grid_.Left()), static_cast<int>(grid_.Top()),
                         static_cast<int>(grid_.Width()), static_cast<int>(grid_.Height()));
-    if (is("Font")) view_.setFont(ToQFont(*grid_.Font()));
-    if (is("Enabled")) view_.setEnabled(grid_.Enabled());
-    if (is("Options")) {
+    if (is(prop::Font)) view_.setFont(ToQFont(*grid_.Font()));
+    if (is(prop::Enabled)) view_.setEnabled(grid_.Enabled());
+    if (is(prop::Options)) {
       view_.setShowGrid((grid_.Options() & (dgColLines | dgRowLines)) != 0);
       view_.horizontalHeader()->setVisible((grid_.Options() & dgTitles) != 0);
     }
     // The grid's widths and heights are the cells'; Qt's sections include the line after them.
-    if (is("DefaultRowHeight") || is("Options"))
+    if (is(prop::DefaultRowHeight) || is(prop::Options))
       view_.verticalHeader()->setDefaultSectionSize(static_cast<int>(grid_.DefaultRowHeight()) +
                                                     LineWidth());
-    if (is("Columns") || is("TitleFont") || is("DataSet") || is("Options") ||
-        (property == "Rows" && (grid_.ShownRowChanges() & rcRowCount))) {
+    if (is(prop::Columns) || is(prop::TitleFont) || is(prop::DataSet) || is(prop::Options) ||
+        (property == prop::Rows && (grid_.ShownRowChanges() & rcRowCount))) {
       view_.Model().Reset();
       for (int i = 0; i < grid_.Columns()->Count(); ++i) {
         const TColumn& column = (*grid_.Columns())[i];
@@ -147,13 +147,13 @@ class GridBinding : public Binding {
         view_.setColumnHidden(i, !column.Visible());
       }
       ScrollToCurrent();
-    } else if (property == "Rows") {
+    } else if (property == prop::Rows) {
       // The same rows: the current row or values moved; the cells are painted from the grid.
       ScrollToCurrent();
       view_.viewport()->update();
     }
-    if (is("Repaint") || is("Color")) view_.viewport()->update();
-    if (is("Visible")) view_.setVisible(grid_.Visible());
+    if (is(prop::Repaint) || is(prop::Color)) view_.viewport()->update();
+    if (is(prop::Visible)) view_.setVisible(grid_.Visible());
   }
 
  private:
@@ -169,7 +169,7 @@ class GridBinding : public Binding {
 }  // namespace
 
 GridView::GridView(TDBGrid& grid, QWidget* parent)
-    : QTableView(parent), grid_(grid), alive_(grid.Liveness()), model_(new GridModel(grid, this)) {
+    : QTableView(parent), grid_(grid), alive_(MakeWeak(grid)), model_(new GridModel(grid, this)) {
   setObjectName(ToQt(grid.Name()));
   setModel(model_);
   setItemDelegate(new CellPainter(*this));

@@ -41,9 +41,9 @@ class GridModel : public QAbstractTableModel {
   void Reset();
 
  private:
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
   TDBGrid& grid_;
-  std::weak_ptr<const int> alive_;
+  WeakRef<const Persistent> alive_;
   // The view is told of a new row count only at a reset; until then it keeps the old one.
   int rows_ = 0;
 };
@@ -52,7 +52,7 @@ class GridView : public QTableView {
  public:
   GridView(TDBGrid& grid, QWidget* parent);
   TDBGrid& Grid() const { return grid_; }
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
   GridModel& Model() const { return *model_; }
 
  protected:
@@ -68,7 +68,7 @@ class GridView : public QTableView {
  private:
   void Input(const std::function<void()>& operation);
   TDBGrid& grid_;
-  std::weak_ptr<const int> alive_;
+  WeakRef<const Persistent> alive_;
   GridModel* model_;
 };
 

@@ -21,16 +21,16 @@ class MenuItemBinding : public Binding {
   }
 
  protected:
-  void Sync(const std::string& property) override {
-    const auto is = [&](const char* name) { return property.empty() || property == name; };
-    if (is("Caption") || is("ShortCut")) {
+  void Sync(std::string_view property) override {
+    const auto is = [&](std::string_view name) { return property.empty() || property == name; };
+    if (is(prop::Caption) || is(prop::ShortCut)) {
       QString text = ToQt(item_.Caption());
       const std::string shortCut = ShortCutToText(item_.GetShortCut());
       if (!shortCut.empty()) text += QLatin1Char('\t') + ToQt(shortCut);
       action_->setText(text);
     }
-    if (is("Hint")) action_->setStatusTip(ToQt(item_.Hint()));
-    if (is("Enabled")) {
+    if (is(prop::Hint)) action_->setStatusTip(ToQt(item_.Hint()));
+    if (is(prop::Enabled)) {
       // A sub-menu follows its own widget's state, which enabling the window would overturn.
       if (QMenu* sub = action_->menu()) {
         sub->setEnabled(item_.Enabled());
@@ -38,12 +38,12 @@ class MenuItemBinding : public Binding {
         action_->setEnabled(item_.Enabled());
       }
     }
-    if (is("Visible")) action_->setVisible(item_.Visible());
-    if (is("Checked")) {
+    if (is(prop::Visible)) action_->setVisible(item_.Visible());
+    if (is(prop::Checked)) {
       action_->setCheckable(item_.Checked());
       action_->setChecked(item_.Checked());
     }
-    if (property == "Items") tree_.ScheduleRebuild();
+    if (property == prop::Items) tree_.ScheduleRebuild();
   }
 
  private:
@@ -59,8 +59,8 @@ class RootBinding : public Binding {
       : Binding(root, parent), tree_(tree) {}
 
  protected:
-  void Sync(const std::string& property) override {
-    if (property == "Items") tree_.ScheduleRebuild();
+  void Sync(std::string_view property) override {
+    if (property == prop::Items) tree_.ScheduleRebuild();
   }
 
  private:
@@ -70,7 +70,7 @@ class RootBinding : public Binding {
 }  // namespace
 
 MenuTree::MenuTree(TMenu& menu, QWidget* container)
-    : QObject(container), menu_(menu), alive_(menu.Liveness()), container_(container) {
+    : QObject(container), menu_(menu), alive_(MakeWeak(menu)), container_(container) {
   Rebuild();
 }
 
@@ -83,7 +83,7 @@ void MenuTree::ScheduleRebuild() {
 
 void MenuTree::Rebuild() {
   rebuildPending_ = false;
-  if (alive_.expired() || !container_) return;
+  if (!alive_ || !container_) return;
   delete items_;
   if (auto* bar = qobject_cast<QMenuBar*>(container_)) bar->clear();
   if (auto* menu = qobject_cast<QMenu*>(container_)) menu->clear();
@@ -126,8 +126,8 @@ PopupMenuBinding::~PopupMenuBinding() {
   delete qmenu_;
 }
 
-void PopupMenuBinding::Sync(const std::string& property) {
-  if (property == "Popup") qmenu_->popup(QPoint(menu_.PopupX(), menu_.PopupY()));
+void PopupMenuBinding::Sync(std::string_view property) {
+  if (property == prop::Popup) qmenu_->popup(QPoint(menu_.PopupX(), menu_.PopupY()));
 }
 
 }  // namespace lantervo::qt

@@ -24,7 +24,7 @@ class MenuTree : public QObject {
  private:
   void AddItems(const TMenuItem& parent, QWidget* container);
   TMenu& menu_;
-  std::weak_ptr<const int> alive_;
+  WeakRef<const Persistent> alive_;
   QPointer<QWidget> container_;
   QObject* items_ = nullptr;  // parent of this build's bindings and sub-menus
   bool rebuildPending_ = false;
@@ -38,7 +38,7 @@ class PopupMenuBinding : public Binding {
   QMenu& NativeMenu() const { return *qmenu_; }
 
  protected:
-  void Sync(const std::string& property) override;
+  void Sync(std::string_view property) override;
 
  private:
   TPopupMenu& menu_;

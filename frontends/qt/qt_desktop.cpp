@@ -94,7 +94,7 @@ QtDesktop::~QtDesktop() {
   }
   HandOffs().SetWakeUp({});
   for (auto& entry : forms_) {
-    entry->form->Unsubscribe(entry->subscription);
+    entry->subscription.Reset();
     delete entry->window;
   }
   forms_.clear();
@@ -130,8 +130,8 @@ void QtDesktop::FormCreated(TForm& form) {
   // The form is still being made: its window is built when it is first needed.
   auto entry = std::make_unique<FormEntry>();
   entry->form = &form;
-  entry->subscription = form.Subscribe([this, &form](Persistent&, const std::string& property) {
-    if (property == "Visible" && form.Visible() && !ExistingWindowOf(form)) WindowOf(form);
+  entry->subscription = form.Subscribe([this, &form](Persistent&, std::string_view property) {
+    if (property == prop::Visible && form.Visible() && !ExistingWindowOf(form)) WindowOf(form);
   });
   forms_.push_back(std::move(entry));
 }
@@ -146,7 +146,7 @@ void QtDesktop::FormDestroyed(TForm& form) {
   if (!form.WindowClassName().empty() && ExistingWindowOf(form)) instance_.Release();
   for (auto it = forms_.begin(); it != forms_.end(); ++it) {
     if ((*it)->form != &form) continue;
-    form.Unsubscribe((*it)->subscription);
+    (*it)->subscription.Reset();
     delete (*it)->window;
     forms_.erase(it);
     return;
@@ -154,10 +154,10 @@ void QtDesktop::FormDestroyed(TForm& form) {
 }
 
 void QtDesktop::ClaimInstance(TForm& form) {
-  instance_.Claim(InstanceName(form.WindowClassName()), [this, &form, alive = form.Liveness()] {
+  instance_.Claim(InstanceName(form.WindowClassName()), [this, &form, alive = MakeWeak(form)] {
     // A later start ends silently; where there is no notification area to bring the hidden
     // window back, it comes back as from a double click on the tray icon.
-    if (alive.expired() || form.Visible() || QSystemTrayIcon::isSystemTrayAvailable()) return;
+    if (!alive || form.Visible() || QSystemTrayIcon::isSystemTrayAvailable()) return;
     for (Component* component : form.Components())
       if (auto* icon = dynamic_cast<TTrayIcon*>(component)) {
         Dispatch([icon] { icon->DblClick(); });

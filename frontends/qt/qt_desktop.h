@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/signal.h"
 #include "frontends/qt/single_instance.h"
 #include "toolkit/desktop.h"
 
@@ -59,7 +60,7 @@ class QtDesktop : public Desktop {
  private:
   struct FormEntry {
     TForm* form;
-    int subscription;
+    Subscription subscription;
     FormWindow* window = nullptr;
   };
   struct HotKey {

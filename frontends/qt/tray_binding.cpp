@@ -30,7 +30,7 @@ constexpr int kMinimumBalloonMs = 10000;
 }  // namespace
 
 TrayBinding::TrayBinding(TTrayIcon& icon, Desktop& desktop)
-    : icon_(icon), alive_(icon.Liveness()), desktop_(desktop) {
+    : icon_(icon), alive_(MakeWeak(icon)), desktop_(desktop) {
   native_.setObjectName(ToQt(icon.Name()));
   connect(&native_, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
@@ -43,7 +43,7 @@ TrayBinding::~TrayBinding() {
 }
 
 void TrayBinding::Update() {
-  if (alive_.expired()) return;
+  if (!alive_) return;
   QPixmap picture;
   if (const TImageList* list = icon_.Icons()) picture = ListImage(*list, icon_.IconIndex());
   native_.setIcon(QIcon(picture));
@@ -59,7 +59,7 @@ void TrayBinding::ShowBalloon(const Balloon& balloon) {
 }
 
 void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {
-  if (alive_.expired()) return;
+  if (!alive_) return;
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:
       desktop_.Dispatch([this] { icon_.DblClick(); });

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/weak.h"
 #include "toolkit/desktop.h"
 
 namespace lantervo {
@@ -38,7 +39,7 @@ class TrayBinding : public QObject {
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);
   TTrayIcon& icon_;
-  std::weak_ptr<const int> alive_;
+  WeakRef<TTrayIcon> alive_;
   Desktop& desktop_;
   QSystemTrayIcon native_;
   Message last_;

@@ -25,14 +25,14 @@ std::uint32_t CurrentShiftState() {
 }
 
 ControlBinding::ControlBinding(FormWindow& form, TControl& control)
-    : form_(form), control_(control), alive_(control.Liveness()) {
-  subscription_ = control_.Subscribe([this](Persistent&, const std::string& property) {
+    : form_(form), control_(control), alive_(MakeWeak(control)) {
+  subscription_ = control_.Subscribe([this](Persistent&, std::string_view property) {
     if (hwnd_) Update(property);
   });
 }
 
 ControlBinding::~ControlBinding() {
-  if (Alive()) control_.Unsubscribe(subscription_);
+  subscription_.Reset();
   if (hwnd_) {
     if (keysHooked_) RemoveWindowSubclass(hwnd_, KeyProc, 1);
     RemovePropW(hwnd_, kBindingProp);
@@ -112,26 +112,27 @@ HBRUSH ControlBinding::ControlColors(HDC dc) {
   return ParentBrush(dc);
 }
 
-void ControlBinding::Update(const std::string& property) {
+void ControlBinding::Update(std::string_view property) {
   const bool all = property.empty();
-  if (all || property == "Left" || property == "Top" || property == "Width" || property == "Height")
+  if (all || property == prop::Left || property == prop::Top || property == prop::Width ||
+      property == prop::Height)
     MoveWindow(hwnd_, form_.Scale(control_.Left()), form_.Scale(control_.Top()),
                form_.Scale(control_.Width()), form_.Scale(control_.Height()), TRUE);
-  if (all || property == "Visible") ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
-  if (all || property == "Enabled") EnableWindow(hwnd_, control_.Enabled());
-  if (all || property == "Font" || property == "ParentFont")
+  if (all || property == prop::Visible) ShowWindow(hwnd_, control_.Visible() ? SW_SHOWNA : SW_HIDE);
+  if (all || property == prop::Enabled) EnableWindow(hwnd_, control_.Enabled());
+  if (all || property == prop::Font || property == prop::ParentFont)
     SendMessageW(hwnd_, WM_SETFONT,
                  reinterpret_cast<WPARAM>(FontFor(*control_.Font(), form_.Dpi())), TRUE);
-  if (all || property == "Hint" || property == "ShowHint")
+  if (all || property == prop::Hint || property == prop::ShowHint)
     form_.SetTooltip(hwnd_, control_.ShowHint() ? control_.Hint() : std::string());
-  if (all || property == "TabStop" || property == "TabOrder") {
+  if (all || property == prop::TabStop || property == prop::TabOrder) {
     if (auto* wc = dynamic_cast<TWinControl*>(&control_)) {
       LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
       style = wc->TabStop() ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
       SetWindowLongW(hwnd_, GWL_STYLE, style);
     }
   }
-  if (property == "Color") InvalidateRect(hwnd_, nullptr, TRUE);
+  if (property == prop::Color) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void ControlBinding::DpiChanged() {
@@ -150,11 +151,11 @@ class LabelBinding : public ControlBinding {
     return MakeWindow(L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0, parent, id,
                       platform::Widen(label_.Caption()));
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "Caption") SetNativeText(label_.Caption());
-    if (property.empty() || property == "Caption" || property == "Font" || property == "AutoSize" ||
-        property == "Width" || property == "Height")
+    if (property.empty() || property == prop::Caption) SetNativeText(label_.Caption());
+    if (property.empty() || property == prop::Caption || property == prop::Font ||
+        property == prop::AutoSize || property == prop::Width || property == prop::Height)
       FitText();
   }
   void Command(WORD code) override {
@@ -192,10 +193,10 @@ class EditBinding : public ControlBinding {
     HookKeys();
     return hwnd;
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if ((property.empty() || property == "Text") && !updating_) SetNativeText(edit_.Text());
-    if (property.empty() || property == "ReadOnly")
+    if ((property.empty() || property == prop::Text) && !updating_) SetNativeText(edit_.Text());
+    if (property.empty() || property == prop::ReadOnly)
       SendMessageW(hwnd_, EM_SETREADONLY, edit_.ReadOnly(), 0);
   }
   void Command(WORD code) override {
@@ -220,9 +221,9 @@ class MemoBinding : public ControlBinding {
     HookKeys();
     return hwnd_;
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if ((property.empty() || property == "Lines") && !updating_) SetNativeText(memo_.Text());
+    if ((property.empty() || property == prop::Lines) && !updating_) SetNativeText(memo_.Text());
   }
   void Command(WORD code) override {
     if (code != EN_CHANGE || updating_) return;
@@ -246,11 +247,11 @@ class CheckBoxBinding : public ControlBinding {
     HookKeys();
     return hwnd_;
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "Checked")
+    if (property.empty() || property == prop::Checked)
       SendMessageW(hwnd_, BM_SETCHECK, box_.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (property.empty() || property == "Caption") SetNativeText(box_.Caption());
+    if (property.empty() || property == prop::Caption) SetNativeText(box_.Caption());
   }
   void Command(WORD code) override {
     if (code == BN_CLICKED) Guarded([this] { box_.Click(); });
@@ -271,18 +272,18 @@ class ComboBinding : public ControlBinding {
     HookKeys();
     return hwnd_;
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "Items") {
+    if (property.empty() || property == prop::Items) {
       SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
       for (const std::string& item : combo_.Items()->Lines())
         SendMessageW(hwnd_, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(platform::Widen(item).c_str()));
     }
-    if (property.empty() || property == "Items" || property == "ItemIndex")
+    if (property.empty() || property == prop::Items || property == prop::ItemIndex)
       SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(combo_.ItemIndex()), 0);
-    if (property.empty() || property == "Height" || property == "DropDownCount" ||
-        property == "Items" || property == "Font") {
+    if (property.empty() || property == prop::Height || property == prop::DropDownCount ||
+        property == prop::Items || property == prop::Font) {
       // The native height includes the opened list: DropDownCount rows of it.
       const auto row = SendMessageW(hwnd_, CB_GETITEMHEIGHT, 0, 0);
       const auto field = SendMessageW(hwnd_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
@@ -313,9 +314,9 @@ class ButtonBinding : public ControlBinding {
     HookKeys();
     return hwnd_;
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "Caption") SetNativeText(button_.Caption());
+    if (property.empty() || property == prop::Caption) SetNativeText(button_.Caption());
   }
   void Command(WORD code) override {
     if (code == BN_CLICKED) Guarded([this] { button_.Click(); });
@@ -383,11 +384,11 @@ class ImageBinding : public ControlBinding {
   HWND CreateNative(HWND parent, int id) override {
     return MakeWindow(kImageClass, 0, 0, parent, id);
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property == "Picture" || property == "Stretch" || property == "Transparent")
+    if (property == prop::Picture || property == prop::Stretch || property == prop::Transparent)
       InvalidateRect(hwnd_, nullptr, TRUE);
-    if (property == "Repaint") {
+    if (property == prop::Repaint) {
       InvalidateRect(hwnd_, nullptr, TRUE);
       UpdateWindow(hwnd_);
     }
@@ -429,9 +430,9 @@ class FlatButtonBinding : public ControlBinding {
   HWND CreateNative(HWND parent, int id) override {
     return MakeWindow(kFlatButtonClass, 0, 0, parent, id);
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property == "Glyph" || property == "Flat") InvalidateRect(hwnd_, nullptr, TRUE);
+    if (property == prop::Glyph || property == prop::Flat) InvalidateRect(hwnd_, nullptr, TRUE);
   }
   bool Message(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) override {
     switch (msg) {
@@ -506,11 +507,11 @@ class StatusBarBinding : public ControlBinding {
   HWND CreateNative(HWND parent, int id) override {
     return MakeWindow(STATUSCLASSNAMEW, CCS_NOPARENTALIGN | CCS_NORESIZE, 0, parent, id);
   }
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "SimplePanel")
+    if (property.empty() || property == prop::SimplePanel)
       SendMessageW(hwnd_, SB_SIMPLE, bar_.SimplePanel(), 0);
-    if (property.empty() || property == "SimpleText")
+    if (property.empty() || property == prop::SimpleText)
       SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID,
                    reinterpret_cast<LPARAM>(platform::Widen(bar_.SimpleText()).c_str()));
   }

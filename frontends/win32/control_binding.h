@@ -28,7 +28,7 @@ class ControlBinding {
   void Create(HWND parent, int id);
   HWND Handle() const { return hwnd_; }
   TControl& Control() const { return control_; }
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
   // The binding of a native window made by this front end, if any.
   static ControlBinding* Of(HWND hwnd);
 
@@ -46,7 +46,7 @@ class ControlBinding {
  protected:
   virtual HWND CreateNative(HWND parent, int id) = 0;
   // A property changed (empty: apply all).
-  virtual void Update(const std::string& property);
+  virtual void Update(std::string_view property);
   // Messages of this front end's own window classes; true when handled.
   virtual bool Message(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) { return false; }
   // Messages of a standard control, before the control itself sees them; true when handled.
@@ -73,8 +73,8 @@ class ControlBinding {
   static LRESULT CALLBACK CustomProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data);
-  std::weak_ptr<const int> alive_;
-  int subscription_ = 0;
+  WeakRef<const Persistent> alive_;
+  Subscription subscription_;
   bool keysHooked_ = false;
 };
 

@@ -86,13 +86,13 @@ void FormWindow::RegisterClass(HINSTANCE instance, const std::wstring& className
 }
 
 FormWindow::FormWindow(Win32Desktop& desktop, TForm& form)
-    : desktop_(desktop), form_(form), alive_(form.Liveness()) {
+    : desktop_(desktop), form_(form), alive_(MakeWeak(form)) {
   subscription_ =
-      form_.Subscribe([this](Persistent&, const std::string& property) { FormChanged(property); });
+      form_.Subscribe([this](Persistent&, std::string_view property) { FormChanged(property); });
 }
 
 FormWindow::~FormWindow() {
-  if (Alive()) form_.Unsubscribe(subscription_);
+  subscription_.Reset();
   menus_.reset();
   // Children before the containers that hold them.
   while (!controls_.empty()) controls_.pop_back();
@@ -174,26 +174,26 @@ void FormWindow::ShowNative(bool visible) {
   UpdateWindow(hwnd_);
 }
 
-void FormWindow::FormChanged(const std::string& property) {
+void FormWindow::FormChanged(std::string_view property) {
   if (!hwnd_) {
     // A window that was never needed comes into being when it is first shown.
-    if (property == "Visible" && form_.Visible()) Realize();
+    if (property == prop::Visible && form_.Visible()) Realize();
     return;
   }
-  if (property == "Visible") {
+  if (property == prop::Visible) {
     ShowNative(form_.Visible());
-  } else if (property == "Caption") {
+  } else if (property == prop::Caption) {
     SetWindowTextW(hwnd_, platform::Widen(form_.Caption()).c_str());
-  } else if (property == "Enabled") {
+  } else if (property == prop::Enabled) {
     EnableWindow(hwnd_, form_.Enabled());
-  } else if (property == "Menu") {
+  } else if (property == prop::Menu) {
     menus_->SetMainMenu(form_.Menu());
     ApplyFrame();
-  } else if (property == "Color") {
+  } else if (property == prop::Color) {
     InvalidateRect(hwnd_, nullptr, TRUE);
-  } else if (property == "Left" || property == "Top" || property == "Width" ||
-             property == "Height" || property == "BorderStyle" || property == "BorderIcons" ||
-             property == "Position") {
+  } else if (property == prop::Left || property == prop::Top || property == prop::Width ||
+             property == prop::Height || property == prop::BorderStyle ||
+             property == prop::BorderIcons || property == prop::Position) {
     ApplyFrame();
   }
 }

@@ -34,7 +34,7 @@ class FormWindow {
   HWND Handle() const { return hwnd_; }
   TForm& Form() const { return form_; }
   Win32Desktop& Desktop() const { return desktop_; }
-  bool Alive() const { return !alive_.expired(); }
+  bool Alive() const { return static_cast<bool>(alive_); }
 
   // Keyboard shortcuts of the window's actions (null without any).
   HACCEL Accelerators() const { return accelerators_; }
@@ -54,7 +54,7 @@ class FormWindow {
 
  private:
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-  void FormChanged(const std::string& property);
+  void FormChanged(std::string_view property);
   void CreateControls(TWinControl& parent, HWND parentWindow);
   void OrderTabStops(TWinControl& parent);
   void BuildAccelerators();
@@ -64,8 +64,8 @@ class FormWindow {
 
   Win32Desktop& desktop_;
   TForm& form_;
-  std::weak_ptr<const int> alive_;
-  int subscription_ = 0;
+  WeakRef<const Persistent> alive_;
+  Subscription subscription_;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   HACCEL accelerators_ = nullptr;

@@ -43,13 +43,14 @@ class GridBinding : public ControlBinding {
     return hwnd_;
   }
 
-  void Update(const std::string& property) override {
+  void Update(std::string_view property) override {
     ControlBinding::Update(property);
-    if (property.empty() || property == "Columns" || property == "TitleFont" || property == "Font")
+    if (property.empty() || property == prop::Columns || property == prop::TitleFont ||
+        property == prop::Font)
       BuildColumns();
-    if (property.empty() || property == "DataSet") SyncRows(rcAll);
-    if (property == "Rows") SyncRows(grid_.ShownRowChanges());
-    if (property == "Repaint" || property == "Enabled" || property == "Options")
+    if (property.empty() || property == prop::DataSet) SyncRows(rcAll);
+    if (property == prop::Rows) SyncRows(grid_.ShownRowChanges());
+    if (property == prop::Repaint || property == prop::Enabled || property == prop::Options)
       InvalidateRect(hwnd_, nullptr, FALSE);
   }
 

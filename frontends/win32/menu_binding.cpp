@@ -52,24 +52,21 @@ void MenuBinding::WatchPopups() {
     if (!popup || std::any_of(popupWatches_.begin(), popupWatches_.end(),
                               [&](const Watch& w) { return w.object == popup; }))
       continue;
-    const int id = popup->Subscribe([this, popup](Persistent&, const std::string& property) {
-      if (property == "Popup") OpenPopup(*popup);
-    });
-    popupWatches_.push_back({popup, popup->Liveness(), id});
+    popupWatches_.push_back(
+        {popup, popup->Subscribe([this, popup](Persistent&, std::string_view property) {
+           if (property == prop::Popup) OpenPopup(*popup);
+         })});
   }
 }
 
 MenuBinding::~MenuBinding() {
   Unwatch();
-  for (Watch& w : popupWatches_)
-    if (!w.alive.expired()) w.object->Unsubscribe(w.subscription);
+  popupWatches_.clear();
   if (bar_ && form_.Handle()) SetMenu(form_.Handle(), nullptr);
   if (bar_) DestroyMenu(bar_);
 }
 
 void MenuBinding::Unwatch() {
-  for (Watch& w : itemWatches_)
-    if (!w.alive.expired()) w.object->Unsubscribe(w.subscription);
   itemWatches_.clear();
 }
 
@@ -83,9 +80,9 @@ void MenuBinding::Fill(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>
   UINT position = 0;
   for (TMenuItem* item : parent.Items()) {
     if (track) {
-      const int id = item->Subscribe(
-          [this, item](Persistent&, const std::string& property) { ItemChanged(*item, property); });
-      itemWatches_.push_back({item, item->Liveness(), id});
+      itemWatches_.push_back({item, item->Subscribe([this, item](Persistent&, std::string_view p) {
+                                ItemChanged(*item, p);
+                              })});
     }
     if (!item->Visible()) continue;
     UINT flags = MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED) |
@@ -124,26 +121,26 @@ void MenuBinding::Rebuild() {
   if (old) DestroyMenu(old);
 }
 
-void MenuBinding::ItemChanged(TMenuItem& item, const std::string& property) {
+void MenuBinding::ItemChanged(TMenuItem& item, std::string_view property) {
   auto it = placed_.find(&item);
   if (it == placed_.end() || !item.Visible()) {
-    if (property == "Visible" || property == "Items") Rebuild();
+    if (property == prop::Visible || property == prop::Items) Rebuild();
     return;
   }
   const Placed& placed = it->second;
-  if (property == "Enabled") {
+  if (property == prop::Enabled) {
     EnableMenuItem(placed.menu, placed.position,
                    MF_BYPOSITION | (item.Enabled() ? MF_ENABLED : MF_GRAYED));
-  } else if (property == "Checked") {
+  } else if (property == prop::Checked) {
     CheckMenuItem(placed.menu, placed.position,
                   MF_BYPOSITION | (item.Checked() ? MF_CHECKED : MF_UNCHECKED));
-  } else if (property == "Caption" || property == "ShortCut") {
+  } else if (property == prop::Caption || property == prop::ShortCut) {
     std::wstring text = MenuText(item);
     MENUITEMINFOW info{sizeof(info)};
     info.fMask = MIIM_STRING;
     info.dwTypeData = text.data();
     SetMenuItemInfoW(placed.menu, placed.position, TRUE, &info);
-  } else if (property == "Visible" || property == "Items") {
+  } else if (property == prop::Visible || property == prop::Items) {
     Rebuild();
     return;
   } else {

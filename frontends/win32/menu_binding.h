@@ -37,8 +37,7 @@ class MenuBinding {
  private:
   struct Watch {
     Persistent* object;
-    std::weak_ptr<const int> alive;
-    int subscription;
+    Subscription subscription;
   };
   struct Placed {
     HMENU menu;
@@ -49,7 +48,7 @@ class MenuBinding {
   // Appends the visible sub-items of parent to menu; commands maps the ids given out.
   void Fill(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>& commands, UINT& nextId,
             bool topLevel, bool track);
-  void ItemChanged(TMenuItem& item, const std::string& property);
+  void ItemChanged(TMenuItem& item, std::string_view property);
   void OpenPopup(TPopupMenu& menu);
   void Unwatch();
 

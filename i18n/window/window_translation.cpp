@@ -4,8 +4,8 @@
 #include <map>
 #include <unordered_set>
 
-#include "platform/error.h"
 #include "i18n/gettext.h"
+#include "platform/error.h"
 #include "toolkit/collection.h"
 #include "toolkit/desktop.h"
 #include "toolkit/strings.h"
@@ -43,17 +43,17 @@ const ClassHandler* HandlerFor(const std::vector<std::string_view>& chain) {
   return nullptr;
 }
 
-[[noreturn]] void Untranslatable(const Persistent& object, const std::string& property,
+[[noreturn]] void Untranslatable(const Persistent& object, std::string_view property,
                                  const std::string& reason) {
   throw Error("Property cannot be translated.\r\nAdd TP_GlobalIgnoreClassProperty(" +
-              object.ClassName() + ",'" + property +
-              "') to your source code or use\r\nTP_Ignore (self,'." + property +
+              object.ClassName() + ",'" + std::string(property) +
+              "') to your source code or use\r\nTP_Ignore (self,'." + std::string(property) +
               "') to prevent this message.\r\nReason: " + reason);
 }
 
 // Runs a read or write of a property; its failure fails the translation with the full message.
 template <class F>
-auto Guarded(const Persistent& object, const std::string& property, F&& access) {
+auto Guarded(const Persistent& object, std::string_view property, F&& access) {
   try {
     return access();
   } catch (const std::exception& e) {
@@ -144,7 +144,7 @@ class WindowTranslation::Walk {
     const std::string value =
         Guarded(object, p.name, [&] { return props::ValueAs<std::string>(p.get(object)); });
     if (value.empty()) return;
-    marker_.entries_.push_back({&object, object.Liveness(), p.name, value, false});
+    marker_.entries_.push_back({&object, MakeWeak(object), p.name, value, false});
     const std::string translated = Translate(value);
     if (translated != value)
       Guarded(object, p.name, [&] { p.set(object, PropertyValue(translated)); });
@@ -154,7 +154,7 @@ class WindowTranslation::Walk {
     TStrings* list =
         Guarded(object, p.name, [&] { return props::ValueAs<TStrings*>(p.get(object)); });
     if (!list || list->Count() == 0) return;
-    marker_.entries_.push_back({&object, object.Liveness(), p.name, list->Text(), true});
+    marker_.entries_.push_back({&object, MakeWeak(object), p.name, list->Text(), true});
     std::vector<std::string> translated = TranslateLines(list->Lines());
     if (translated != list->Lines()) SetLines(object, p, *list, std::move(translated));
   }
@@ -196,7 +196,7 @@ void WindowTranslation::RetranslateComponent(Component& window) {
   Walk walk(instance_, *marker);
   for (const TranslationMarker::Entry& entry :
        std::vector<TranslationMarker::Entry>(marker->entries_)) {
-    if (entry.alive.expired()) continue;
+    if (!entry.alive) continue;
     Persistent& object = *entry.object;
     if (auto* component = dynamic_cast<Component*>(&object);
         component && component != &window && HasOwnMarker(component)) {

@@ -21,7 +21,7 @@ class TranslationMarker : public Attachment {
  public:
   struct Entry {
     Persistent* object;
-    std::weak_ptr<const int> alive;  // entries of objects destroyed since are passed over
+    WeakRef<const Persistent> alive;  // entries of objects destroyed since are passed over
     std::string property;
     std::string source;
     bool itemList;  // source is the whole list, every line ended by CR LF

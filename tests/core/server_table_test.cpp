@@ -261,7 +261,8 @@ TEST(ServerTableViews, RowsByIndexAndObservers) {
   ServerTable t = MakeTable();
   t.CreateList();
   std::vector<TableChanges> notified;
-  t.AddObserver([&](TableChanges changes) { notified.push_back(changes); });
+  const Subscription watch =
+      t.Subscribe([&](TableChanges changes) { notified.push_back(changes); });
   AddRow(t, "b", [](ServerTable& tt) { tt.SetBool("Active", true); });
   AddRow(t, "a");
   EXPECT_EQ(notified, (std::vector<TableChanges>{tcAll, tcAll}));
@@ -281,7 +282,8 @@ TEST(ServerTableViews, ObserversHearWhatAChangeTouched) {
   AddRow(t, "a");
   AddRow(t, "b");
   std::vector<TableChanges> notified;
-  t.AddObserver([&](TableChanges changes) { notified.push_back(changes); });
+  const Subscription watch =
+      t.Subscribe([&](TableChanges changes) { notified.push_back(changes); });
   t.MoveFirst();
   t.MoveNext();
   t.BeginEdit();

@@ -82,27 +82,49 @@ TEST(Properties, FailuresRaiseErrorsWithAMessage) {
 TEST(Notifications, SettersNotifyRealChangesOnlyAndSubObjectsReportThroughTheirHolder) {
   TEdit edit;
   std::vector<std::string> changes;
-  const int id = edit.Subscribe([&](Persistent& sender, const std::string& p) {
+  Subscription subscription = edit.Subscribe([&](Persistent& sender, std::string_view p) {
     EXPECT_EQ(&sender, &edit);
-    changes.push_back(p);
+    changes.emplace_back(p);
   });
   edit.SetText("http://");
   edit.SetText("http://");
   edit.Font()->SetHeight(-19);
   edit.SetEnabled(false);
   EXPECT_THAT(changes, ElementsAre("Text", "ParentFont", "Font", "Enabled"));
-  edit.Unsubscribe(id);
+  subscription.Reset();
   edit.SetText("x");
   EXPECT_EQ(changes.size(), 4u);
 }
 
 TEST(Notifications, AHandlerThatUnsubscribesAnotherStopsIt) {
   TLabel label;
-  int second = 0, calls = 0;
-  label.Subscribe([&](Persistent&, const std::string&) { label.Unsubscribe(second); });
-  second = label.Subscribe([&](Persistent&, const std::string&) { ++calls; });
+  Subscription second;
+  int calls = 0;
+  const Subscription first =
+      label.Subscribe([&](Persistent&, std::string_view) { second.Reset(); });
+  second = label.Subscribe([&](Persistent&, std::string_view) { ++calls; });
   label.SetCaption("a");
   EXPECT_EQ(calls, 0);
+  EXPECT_FALSE(second.Active());
+}
+
+TEST(Notifications, ASubscriptionEndsWithEitherSide) {
+  int calls = 0;
+  Subscription outlives;
+  {
+    TLabel label;
+    outlives = label.Subscribe([&](Persistent&, std::string_view) { ++calls; });
+    EXPECT_TRUE(outlives.Active());
+    {
+      const Subscription scoped = label.Subscribe([&](Persistent&, std::string_view) { ++calls; });
+      label.SetCaption("a");
+      EXPECT_EQ(calls, 2);
+    }
+    label.SetCaption("b");
+    EXPECT_EQ(calls, 3) << "the scoped subscription ended with its scope";
+  }
+  EXPECT_FALSE(outlives.Active()) << "the label is gone";
+  outlives.Reset();  // harmless once the label is gone
 }
 
 TEST(Ownership, OwnedComponentsAreFoundByNameAndDestroyedWithTheOwner) {
@@ -116,14 +138,14 @@ TEST(Ownership, OwnedComponentsAreFoundByNameAndDestroyedWithTheOwner) {
   EXPECT_THROW(form->Add<TLabel>("editName"), Error);
   EXPECT_EQ(form->ComponentCount(), 2);  // the duplicate went at once
 
-  const auto alive = label.Liveness();
+  const auto alive = MakeWeak(label);
   form->RemoveComponent(label);
-  EXPECT_TRUE(alive.expired());
+  EXPECT_TRUE(!alive);
   EXPECT_EQ(form->FindComponent("labelTitle"), nullptr);
 
-  const auto editAlive = form->FindComponent("editName")->Liveness();
+  const auto editAlive = MakeWeak(*form->FindComponent("editName"));
   form.reset();
-  EXPECT_TRUE(editAlive.expired());
+  EXPECT_TRUE(!editAlive);
 }
 
 TEST(Ownership, ReferencesAreClearedWhenTheReferencedComponentGoes) {
@@ -135,7 +157,8 @@ TEST(Ownership, ReferencesAreClearedWhenTheReferencedComponentGoes) {
   item.SetAction(&action);
   button.SetAction(&action);
   std::vector<std::string> changes;
-  item.Subscribe([&](Persistent&, const std::string& p) { changes.push_back(p); });
+  const Subscription watch =
+      item.Subscribe([&](Persistent&, std::string_view p) { changes.emplace_back(p); });
   form.RemoveComponent(action);
   EXPECT_EQ(item.Action(), nullptr);
   EXPECT_EQ(button.Action(), nullptr);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.h"
-#include "core/server_table.h"
 #include "tests/support/doubles/recording_canvas.h"
 #include "toolkit/db_grid.h"
 #include "toolkit/form.h"
@@ -160,7 +159,8 @@ TEST_F(GridTest, ColumnFontsFollowTheGridUntilSetAndTitlesFollowTheTitleFont) {
 
 TEST_F(GridTest, ChangesOfTheRowsReachTheGridsSubscribersAtTheNextTurnOfTheLoop) {
   std::vector<std::string> changes;
-  grid.Subscribe([&](Persistent&, const std::string& p) { changes.push_back(p); });
+  const Subscription watch =
+      grid.Subscribe([&](Persistent&, std::string_view p) { changes.emplace_back(p); });
   rows.Changed();
   grid.Columns()->Add();
   setServer.SetRows(nullptr);
@@ -181,8 +181,8 @@ TEST_F(GridTest, AGridOnNoWindowShowsEachChangeAtOnce) {
   loose.SetDataSet(&data);
   data.SetRows(&rows);
   std::vector<RowChanges> shown;
-  loose.Subscribe([&](Persistent&, const std::string& p) {
-    if (p == "Rows") shown.push_back(loose.ShownRowChanges());
+  const Subscription watch = loose.Subscribe([&](Persistent&, std::string_view p) {
+    if (p == prop::Rows) shown.push_back(loose.ShownRowChanges());
   });
   rows.MoveTo(2);
   EXPECT_THAT(shown, ElementsAre(rcAll)) << "these rows do not say what changed";
@@ -190,7 +190,8 @@ TEST_F(GridTest, AGridOnNoWindowShowsEachChangeAtOnce) {
 
 TEST_F(GridTest, ChangesInsideAColumnReachTheGridAsAChangeOfItsColumns) {
   std::vector<std::string> changes;
-  grid.Subscribe([&](Persistent&, const std::string& p) { changes.push_back(p); });
+  const Subscription watch =
+      grid.Subscribe([&](Persistent&, std::string_view p) { changes.emplace_back(p); });
   (*grid.Columns())[1].Title()->SetCaption(" Server");
   (*grid.Columns())[2].SetWidth(80);
   grid.Columns()->Delete(0);
@@ -217,103 +218,6 @@ TEST(DataSet, RowsDestroyedWhileAttachedReadAsDetached) {
   EXPECT_FALSE(setServer.Active());
   EXPECT_EQ(grid.RowCount(), 0);
   EXPECT_EQ(grid.CellText(0, 0), "");
-}
-
-// Start-up resets every row: a move and a post per row, and the grid's front end hears of
-// them once, with what they touched.
-TEST(ServerTableRows, ABurstOfChangesIsShownOnceWithWhatItTouched) {
-  HeadlessDesktop desktop;
-  TForm form(desktop);
-  ServerTable table;
-  table.CreateList();
-  for (const char* n : {"gamma", "alpha", "beta"}) {
-    table.AppendRow();
-    table.SetText("Name", n);
-    table.PostRow();
-  }
-  ServerTableRows rows(table);
-  auto& setServer = form.Add<TClientDataSet>("setServer");
-  setServer.SetRows(&rows);
-  auto& grid = form.Add<TDBGrid>("gridLink");
-  grid.SetDataSet(&setServer);
-  grid.Columns()->Add().SetFieldName("Result");
-  std::vector<RowChanges> shown;
-  grid.Subscribe([&](Persistent&, const std::string& p) {
-    if (p == "Rows") shown.push_back(grid.ShownRowChanges());
-  });
-
-  for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
-    table.BeginEdit();
-    table.SetText("Result", "Waiting...");
-    table.PostRow();
-  }
-  EXPECT_TRUE(shown.empty());
-  EXPECT_EQ(desktop.PostedWaiting(), 1u) << "one refresh asked for, however many changes";
-  EXPECT_EQ(grid.CellText(1, 0), "Waiting...");
-  desktop.RunPosted();
-  ASSERT_THAT(shown, ElementsAre(rcCurrentRow | rcValues));
-
-  grid.KeyDown(keys::kHome, 0);
-  desktop.RunPosted();
-  table.AppendRow();
-  table.SetText("Name", "delta");
-  table.PostRow();
-  desktop.RunPosted();
-  table.DeleteRow();
-  table.MoveFirst();
-  desktop.RunPosted();
-  EXPECT_THAT(shown, ElementsAre(rcCurrentRow | rcValues, rcCurrentRow, rcAll, rcAll));
-  EXPECT_EQ(grid.RowCount(), 3);
-}
-
-TEST(ServerTableRows, ARefreshAskedForByAGridThatIsGoneDoesNothing) {
-  HeadlessDesktop desktop;
-  TForm form(desktop);
-  ServerTable table;
-  table.CreateList();
-  ServerTableRows rows(table);
-  auto& setServer = form.Add<TClientDataSet>("setServer");
-  setServer.SetRows(&rows);
-  auto* grid = &form.Add<TDBGrid>("gridLink");
-  grid->SetDataSet(&setServer);
-  table.AppendRow();
-  table.SetText("Name", "alpha");
-  table.PostRow();
-  form.RemoveComponent(*grid);
-  EXPECT_EQ(desktop.RunPosted(), 1u);
-  EXPECT_TRUE(desktop.HandledErrors().empty());
-}
-
-TEST(ServerTableRows, TheGridFollowsTheServerTable) {
-  HeadlessDesktop desktop;
-  TForm form(desktop);
-  ServerTable table;
-  table.CreateList();
-  auto rows = std::make_unique<ServerTableRows>(table);
-  auto& setServer = form.Add<TClientDataSet>("setServer");
-  setServer.SetRows(rows.get());
-  auto& grid = form.Add<TDBGrid>("gridLink");
-  grid.SetDataSet(&setServer);
-  grid.Columns()->Add().SetFieldName("Name");
-  int changes = 0;
-  grid.Subscribe([&](Persistent&, const std::string& p) { changes += p == "Rows"; });
-  for (const char* n : {"beta", "alpha"}) {
-    table.AppendRow();
-    table.SetText("Name", n);
-    table.SetInt("LoadTime", -1);
-    table.PostRow();
-  }
-  EXPECT_EQ(changes, 0);
-  desktop.RunPosted();
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(grid.RowCount(), 2);
-  EXPECT_EQ(grid.CellText(0, 0), "alpha");
-  grid.KeyDown(keys::kHome, 0);
-  EXPECT_EQ(table.CurrentIndex(), 0);
-  EXPECT_EQ(table.GetText("Name"), "alpha");
-  setServer.SetRows(nullptr);
-  rows.reset();
-  table.MoveFirst();  // the table's observer outlives the adapter harmlessly
 }
 
 }  // namespace

@@ -206,8 +206,8 @@ TEST_F(Window, ShowAndHideRunTheirHandlersAndTheirErrorsGoToTheApplicationHandle
     throw Error("show failed");
   };
   form.OnHide = [&](Component&) { events.push_back("hide"); };
-  form.Subscribe([&](Persistent&, const std::string& p) {
-    if (p == "Visible") events.push_back(form.Visible() ? "visible" : "hidden");
+  const Subscription watch = form.Subscribe([&](Persistent&, std::string_view p) {
+    if (p == prop::Visible) events.push_back(form.Visible() ? "visible" : "hidden");
   });
   EXPECT_FALSE(form.Visible());
   form.Show();
@@ -240,7 +240,8 @@ TEST(Picture, TakesAnImageOfAListAndRefusesAnIndexOutsideIt) {
   lamps.Add("lamp-red");
   TImage image;
   std::vector<std::string> changes;
-  image.Subscribe([&](Persistent&, const std::string& p) { changes.push_back(p); });
+  const Subscription watch =
+      image.Subscribe([&](Persistent&, std::string_view p) { changes.emplace_back(p); });
   EXPECT_TRUE(image.Picture()->Empty());
   image.Picture()->AssignImage(lamps, 1);
   EXPECT_EQ(image.Picture()->Resource(), "lamp-red");

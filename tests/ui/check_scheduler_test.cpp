@@ -201,23 +201,23 @@ TEST_F(CheckSchedulerTest, RunUiDisablesAndEnablesInOrder) {
                                   form->gridLink,
                                   form->timerCheck};
   StartTimer();
-  std::vector<int> subscriptions;
+  std::vector<Subscription> subscriptions;
   for (Component* component : watched)
     subscriptions.push_back(
-        component->Subscribe([&changes, component](Persistent&, const std::string& property) {
-          if (property != "Enabled" && property != "Repaint") return;
+        component->Subscribe([&changes, component](Persistent&, std::string_view property) {
+          if (property != prop::Enabled && property != prop::Repaint) return;
           std::string value;
           if (auto* action = dynamic_cast<TAction*>(component))
             value = action->Enabled() ? "on" : "off";
           if (auto* control = dynamic_cast<TControl*>(component))
-            value = property == "Repaint" ? "" : (control->Enabled() ? "on" : "off");
+            value = property == prop::Repaint ? "" : (control->Enabled() ? "on" : "off");
           if (auto* timer = dynamic_cast<TTimer*>(component))
             value = timer->Enabled() ? "on" : "off";
-          changes.push_back(component->Name() + " " + property + " " + value);
+          changes.push_back(component->Name() + " " + std::string(property) + " " + value);
         }));
   desktop.Advance(300000);
   form->CurrentCheck()->WaitFor();
-  for (std::size_t i = 0; i < watched.size(); ++i) watched[i]->Unsubscribe(subscriptions[i]);
+  subscriptions.clear();
 
   EXPECT_THAT(changes,
               ElementsAre("timerCheck Enabled off", "actionServerAdd Enabled off",
@@ -254,10 +254,10 @@ namespace {
 TEST_F(CheckSchedulerTest, ASettingSavedDuringARunAppliesToTheNextRun) {
   AddServer({"alpha", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"});
   // Saved while the run is under way: from inside its first status hand-off.
-  const int subscription = form->StatusBar->Subscribe(
-      [this](Persistent&, const std::string&) { config.Set(&AppConfig::BalloonLevel, 0); });
+  Subscription subscription = form->StatusBar->Subscribe(
+      [this](Persistent&, std::string_view) { config.Set(&AppConfig::BalloonLevel, 0); });
   RunOnce();
-  form->StatusBar->Unsubscribe(subscription);
+  subscription.Reset();
   EXPECT_EQ(Balloons().size(), 1u);
 
   desktop.Advance(form->timerCheck->Interval());

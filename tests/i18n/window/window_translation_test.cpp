@@ -57,7 +57,7 @@ class WindowTranslationTest : public ::testing::Test {
   void Translate() { TranslateComponent(w_.form, Gt()); }
   void Retranslate() { RetranslateComponent(w_.form, Gt()); }
   TranslationMarker& Marker() { return *w_.form.Find<TranslationMarker>(); }
-  bool Remembered(const Persistent* object, const std::string& property) {
+  bool Remembered(const Persistent* object, std::string_view property) {
     for (const auto& e : Marker().Entries())
       if (e.object == object && e.property == property) return true;
     return false;
@@ -205,7 +205,7 @@ class TFragileLabel : public TLabel {
 const ClassInfo& TFragileLabel::StaticClass() {
   static const ClassInfo info(
       "TFragileLabel", &TLabel::StaticClass(),
-      {props::Text<TFragileLabel>("Note", &TFragileLabel::Note, &TFragileLabel::SetNote)});
+      {props::Text<TFragileLabel>(prop::Note, &TFragileLabel::Note, &TFragileLabel::SetNote)});
   return info;
 }
 
