@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "core/signal.h"
+#include "core/weak.h"
+
 namespace lantervo {
 class TControl;
 }
@@ -73,7 +76,7 @@ class ControlBinding {
   static LRESULT CALLBACK CustomProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR data);
-  WeakRef<const Persistent> alive_;
+  WeakRef<TControl> alive_;
   Subscription subscription_;
   bool keysHooked_ = false;
 };

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/signal.h"
+#include "core/weak.h"
 #include "toolkit/actions.h"
 
 namespace lantervo {

@@ -6,7 +6,10 @@
 #include <map>
 #include <memory>
 #include <string>
+
 #include <vector>
+#include "core/signal.h"
+#include "core/weak.h"
 
 namespace lantervo {
 class Persistent;
