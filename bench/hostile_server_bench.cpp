@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "monitor/http_error.h"
 #include "monitor/http_client.h"
+#include "monitor/http_error.h"
 #include "platform/clock.h"
 #include "platform/process_memory.h"
 #include "platform/socket.h"

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "bench/ratio_reporter.h"
-#include "toolkit/synchronize.h"
+#include "core/hand_off.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "core/config_store.h"
 
-#include "platform/error.h"
 #include "core/int_parse.h"
 #include "lantervo/version.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 
 namespace lantervo {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/error.h"
 #include "core/list_file.h"
 #include "platform/code_page.h"
+#include "platform/error.h"
 
 namespace lantervo {
 

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "monitor/http_error.h"
 #include "monitor/http_client.h"
+#include "monitor/http_error.h"
 #include "tests/support/doubles/memory_connection.h"
 
 namespace {

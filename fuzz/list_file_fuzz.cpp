@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/error.h"
 #include "core/list_file.h"
+#include "platform/error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace lantervo;

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/error.h"
 #include "i18n/file_locator.h"
 #include "i18n/mo_file.h"
+#include "platform/error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace lantervo;

@@ -23,13 +23,8 @@ struct RunStopped {};
 class Run {
  public:
   Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-      int& errorCount, const std::atomic<bool>* stop)
-      : settings_(settings),
-        host_(host),
-        get_(get),
-        clock_(clock),
-        errorCount_(errorCount),
-        stop_(stop) {}
+      const std::atomic<bool>* stop)
+      : settings_(settings), host_(host), get_(get), clock_(clock), stop_(stop) {}
 
   void Execute() {
     try {
@@ -90,11 +85,11 @@ class Run {
       host_.MoveNext();
     }
     if (allFine) {
-      host_.SetRunState(rsAllOk);
+      host_.SetRunState(rsAllOk, errorCount_);
       host_.AddLog(TranslateText("Completed with no errors."), "ok");
     } else {
       host_.AddLog(TranslateText("Completed with problems detected."), "error");
-      host_.SetRunState(rsProblems);
+      host_.SetRunState(rsProblems, errorCount_);
     }
   }
 
@@ -178,7 +173,7 @@ class Run {
 
   void Offline() {
     host_.AddLog(TranslateText("Stopped! Probably offline."), "error");
-    host_.SetRunState(rsOffline);
+    host_.SetRunState(rsOffline, 0);
     host_.MoveFirst();
     while (!host_.AtEnd()) {
       try {
@@ -198,7 +193,7 @@ class Run {
   RunHost& host_;
   const ProbeGet& get_;
   const RunClock& clock_;
-  int& errorCount_;
+  int errorCount_ = 0;
   const std::atomic<bool>* stop_;
   std::uint32_t startTick_ = 0;
   std::uint32_t endTick_ = 0;
@@ -207,8 +202,8 @@ class Run {
 }  // namespace
 
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             int& errorCount, const std::atomic<bool>* stop) {
-  Run(settings, host, get, clock, errorCount, stop).Execute();
+             const std::atomic<bool>* stop) {
+  Run(settings, host, get, clock, stop).Execute();
 }
 
 }  // namespace lantervo

@@ -26,7 +26,9 @@ class RunHost {
   virtual void EndRunUi() = 0;
   virtual void AddLog(const std::string& message, const std::string& level) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
-  virtual void SetRunState(int state) = 0;
+  // The run state, with the number of servers that failed in this run (0 on the offline path,
+  // which checks none).
+  virtual void SetRunState(int state, int errorCount) = 0;
   virtual void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) = 0;
   virtual void MoveFirst() = 0;
   virtual void MoveNext() = 0;
@@ -49,11 +51,11 @@ struct RunClock {
   static RunClock System();
 };
 
-// Runs one check. `errorCount` is the process-wide ErrorCount that SetRunState reads.
+// Runs one check.
 // Never lets an error escape; EndRunUi always runs last. Once `stop` is set (Quit), the run
 // probes no further server and writes nothing for the one in hand: it ends at once, keeping
 // what it wrote before.
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             int& errorCount, const std::atomic<bool>* stop = nullptr);
+             const std::atomic<bool>* stop = nullptr);
 
 }  // namespace lantervo

@@ -1,9 +1,9 @@
 #include "monitor/http_client.h"
 
-#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 #include "monitor/body_text.h"
 #include "monitor/form_encoding.h"
+#include "monitor/http_error.h"
 #include "monitor/request_head.h"
 #include "monitor/response.h"
 #include "monitor/response_reader.h"

@@ -1,7 +1,7 @@
 #include "monitor/response.h"
 
-#include "monitor/http_error.h"
 #include "monitor/ascii.h"
+#include "monitor/http_error.h"
 
 namespace lantervo {
 

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "monitor/http_error.h"
 #include "monitor/ascii.h"
 #include "monitor/call_guard.h"
+#include "monitor/http_error.h"
 #include "platform/clock.h"
 
 namespace lantervo {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "monitor/http_error.h"
 #include "core/text_format.h"
 #include "i18n/gettext.h"
+#include "monitor/http_error.h"
 #include "platform/clock.h"
 
 namespace lantervo {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "monitor/http_error.h"
 #include "monitor/ascii.h"
+#include "monitor/http_error.h"
 
 namespace lantervo {
 

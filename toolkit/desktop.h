@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "toolkit/synchronize.h"
+#include "core/hand_off.h"
 
 namespace lantervo {
 

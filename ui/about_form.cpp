@@ -4,7 +4,7 @@
 #include "i18n/window/window_translation.h"
 #include "lantervo/version.h"
 #include "ui/main_form.h"
-#include "update/vendor_links.h"
+#include "ui/open_vendor_link.h"
 
 namespace lantervo {
 

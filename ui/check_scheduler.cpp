@@ -45,8 +45,8 @@ void MainFormRunHost::SetStatusText(const std::string& text) {
   OnUi([&] { form_.StatusBar->SetSimpleText(text); });
 }
 
-void MainFormRunHost::SetRunState(int state) {
-  OnUi([&] { form_.SetRunState(state); });
+void MainFormRunHost::SetRunState(int state, int errorCount) {
+  OnUi([&] { form_.SetRunState(state, errorCount); });
 }
 
 void MainFormRunHost::ShowBalloon(const std::string& title, const std::string& text,
@@ -125,7 +125,7 @@ void TLTVCheck::Execute() {
   HttpClient& client = *form_.IdHTTP;
   client.SetHttpsEnabled(config.HttpsEnabled);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
-  lantervo::Execute(settings, host_, get, form_.Context().clock, form_.ErrorCount, &stop_);
+  lantervo::Execute(settings, host_, get, form_.Context().clock, &stop_);
 }
 
 void TMainForm::timerCheckTimer(Component& sender) {

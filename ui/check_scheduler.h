@@ -4,8 +4,8 @@
 #include <atomic>
 #include <memory>
 
+#include "core/hand_off.h"
 #include "monitor/check_run.h"
-#include "toolkit/synchronize.h"
 
 namespace lantervo {
 
@@ -20,7 +20,7 @@ class MainFormRunHost : public RunHost {
   void EndRunUi() override;
   void AddLog(const std::string& message, const std::string& level) override;
   void SetStatusText(const std::string& text) override;
-  void SetRunState(int state) override;
+  void SetRunState(int state, int errorCount) override;
   void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind) override;
   void MoveFirst() override;
   void MoveNext() override;

@@ -2,7 +2,7 @@
 #include "core/config_store.h"
 #include "toolkit/desktop.h"
 #include "ui/main_form.h"
-#include "update/vendor_links.h"
+#include "ui/open_vendor_link.h"
 
 namespace lantervo {
 

@@ -114,8 +114,8 @@ class TMainForm : public TForm {
   // Used by the check run from its worker only.
   std::unique_ptr<HttpClient> IdHTTP;
 
-  // The number of servers that failed in the current run; written by the run's worker and
-  // read by SetRunState inside a hand-off, while the worker waits.
+  // The number of servers that failed in the last run that checked them, as SetRunState was
+  // told; user-interface thread only.
   int ErrorCount = 0;
   // Set by Quit: a run that ends afterwards leaves the timer off.
   bool IsClosing = false;
@@ -153,7 +153,7 @@ class TMainForm : public TForm {
   void gridLinkKeyDown(Component& sender, std::uint16_t& key, ShiftState shift);
 
   // Run outcome (run_outcome.cpp).
-  void SetRunState(int state);
+  void SetRunState(int state, int errorCount);
   void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind);
   void buttonWarningClick(Component& sender);
 

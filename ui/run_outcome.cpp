@@ -20,7 +20,9 @@ void ShowLamp(TMainForm& form, int image) {
 
 }  // namespace
 
-void TMainForm::SetRunState(int state) {
+void TMainForm::SetRunState(int state, int errorCount) {
+  // The offline path checks no server and leaves the count of the last run that did.
+  if (state != rsOffline) ErrorCount = errorCount;
   switch (state) {
     case rsProblems: {
       buttonWarning->Show();

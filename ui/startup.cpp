@@ -1,11 +1,11 @@
 // Start-up and shutdown of the main window: the configuration with its first-run recovery, the
 // event log, language, timer, hot key and server list, then Quit and the close query.
 #include "core/config_store.h"
-#include "platform/error.h"
 #include "core/event_log.h"
 #include "core/text_format.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/folder.h"
 #include "platform/paths.h"

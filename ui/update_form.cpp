@@ -3,7 +3,7 @@
 #include "core/config_store.h"
 #include "i18n/window/window_translation.h"
 #include "ui/main_form.h"
-#include "update/vendor_links.h"
+#include "ui/open_vendor_link.h"
 
 namespace lantervo {
 

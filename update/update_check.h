@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/hand_off.h"
 #include "lantervo/version.h"
-#include "toolkit/synchronize.h"
 
 namespace lantervo {
 

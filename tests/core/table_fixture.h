@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
 #include "core/server_table.h"
+#include "platform/error.h"
 
 namespace lantervo::test {
 

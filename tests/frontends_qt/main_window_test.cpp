@@ -206,8 +206,7 @@ TEST_F(MainWindowTest, ClicksAndKeysMoveTheCurrentRow) {
 TEST_F(MainWindowTest, TheRunOutcomeReachesTheHeaderStatusBarAndTray) {
   AddRows({{"a", "OK", true}});
   form->Show();
-  form->ErrorCount = 3;
-  form->SetRunState(3);
+  form->SetRunState(3, 3);
   FormWindow& window = desktop.WindowOf(*form);
   EXPECT_TRUE(window.findChild<QWidget*>(QStringLiteral("buttonWarning"))->isVisible());
   EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("imageSemafor"))->pixmap().toImage(),
@@ -216,7 +215,7 @@ TEST_F(MainWindowTest, TheRunOutcomeReachesTheHeaderStatusBarAndTray) {
   ASSERT_NE(tray, nullptr);
   EXPECT_EQ(tray->Native().icon().pixmap(16, 16).toImage(), Artwork("paw_red").toImage());
 
-  form->SetRunState(1);
+  form->SetRunState(1, 0);
   ASSERT_EQ(tray->MessageCount(), 1);
   EXPECT_EQ(tray->LastMessage().title, QStringLiteral("Offline"));
   EXPECT_EQ(tray->LastMessage().icon, QSystemTrayIcon::Warning);

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "monitor/http_error.h"
 #include "monitor/http_client.h"
+#include "monitor/http_error.h"
 #include "tests/support/http_test_server.h"
 
 namespace lantervo::test {

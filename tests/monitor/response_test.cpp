@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "monitor/http_error.h"
 #include "monitor/http_client.h"
+#include "monitor/http_error.h"
 #include "tests/support/doubles/memory_connection.h"
 
 namespace lantervo {

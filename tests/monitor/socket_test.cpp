@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "monitor/http_error.h"
 #include "monitor/http_client.h"
+#include "monitor/http_error.h"
 #include "monitor/socket_connection.h"
 #include "tests/support/fake_resolver.h"
 #include "tests/support/http_test_server.h"

@@ -22,20 +22,21 @@ TEST_F(RunOutcomeTest, BeforeTheFirstRunTheLampIsEmptyAndTheWarningHidden) {
 }
 
 TEST_F(RunOutcomeTest, ProblemsCountErrorsInSingularAndPlural) {
-  form->ErrorCount = 1;
-  form->SetRunState(rsProblems);
+  form->SetRunState(rsProblems, 1);
   EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 1 error!");
-  form->ErrorCount = 3;
-  form->SetRunState(rsProblems);
+  form->SetRunState(rsProblems, 3);
   EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 3 errors!");
   EXPECT_EQ(form->TrayIcon->IconIndex(), 1);
   EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 1);
+  form->SetRunState(rsOffline, 0);
+  EXPECT_EQ(form->ErrorCount, 3) << "the offline path checked no server";
+  form->SetRunState(rsAllOk, 0);
+  EXPECT_EQ(form->ErrorCount, 0);
 }
 
 TEST_F(RunOutcomeTest, TheWarningStaysThroughAllFineRunsUntilClicked) {
-  form->ErrorCount = 2;
-  form->SetRunState(rsProblems);
-  form->SetRunState(rsAllOk);
+  form->SetRunState(rsProblems, 2);
+  form->SetRunState(rsAllOk, 0);
   EXPECT_TRUE(form->buttonWarning->Visible());
   EXPECT_EQ(form->StatusBar->SimpleText(), "Completed");
   EXPECT_EQ(form->TrayIcon->IconIndex(), 0);
@@ -44,16 +45,16 @@ TEST_F(RunOutcomeTest, TheWarningStaysThroughAllFineRunsUntilClicked) {
 
   form->buttonWarning->Click();
   EXPECT_FALSE(form->buttonWarning->Visible());
-  form->SetRunState(rsOffline);
+  form->SetRunState(rsOffline, 0);
   EXPECT_FALSE(form->buttonWarning->Visible());
-  form->SetRunState(rsProblems);
+  form->SetRunState(rsProblems, 0);
   EXPECT_TRUE(form->buttonWarning->Visible());
 }
 
 TEST_F(RunOutcomeTest, OfflineWithBalloonLevelThreeKeepsTheTrayTooltipAndShowsNoBalloon) {
   config.Set(&AppConfig::BalloonLevel, 3);
-  form->SetRunState(rsAllOk);
-  form->SetRunState(rsOffline);
+  form->SetRunState(rsAllOk, 0);
+  form->SetRunState(rsOffline, 0);
   EXPECT_EQ(form->TrayIcon->IconIndex(), 2);
   EXPECT_EQ(form->TrayIcon->Hint(), kAllOk);
   EXPECT_EQ(form->imageSemafor->Hint(), kOffline);
@@ -63,8 +64,8 @@ TEST_F(RunOutcomeTest, OfflineWithBalloonLevelThreeKeepsTheTrayTooltipAndShowsNo
 }
 
 TEST_F(RunOutcomeTest, OfflineWithBalloonLevelFourShowsTheBalloonEveryTime) {
-  form->SetRunState(rsOffline);
-  form->SetRunState(rsOffline);
+  form->SetRunState(rsOffline, 0);
+  form->SetRunState(rsOffline, 0);
   EXPECT_EQ(form->TrayIcon->Hint(), kOffline);
   const auto balloons = Balloons();
   ASSERT_EQ(balloons.size(), 2u);
@@ -98,7 +99,7 @@ TEST_F(RunOutcomeTest, TheTrayTooltipReachesThePlatformCutTo127Characters) {
   ASSERT_FALSE(desktop.TrayRecords().empty());
   EXPECT_EQ(desktop.TrayRecords().back().hint, std::string(127, 'h'));
   // Every hint the outcome sets fits whole.
-  form->SetRunState(rsOffline);
+  form->SetRunState(rsOffline, 0);
   EXPECT_EQ(desktop.TrayRecords().back().hint, kOffline);
 }
 

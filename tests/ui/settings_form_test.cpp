@@ -4,8 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
 #include "platform/autostart.h"
+#include "platform/error.h"
 #include "tests/ui/windows_fixture.h"
 
 namespace lantervo::test {

@@ -1,10 +1,7 @@
-// The vendor link scheme and the shell call that opens it.
+// The vendor link scheme.
 #include "update/vendor_links.h"
 
 #include <gtest/gtest.h>
-
-#include "toolkit/form.h"
-#include "toolkit/headless_desktop.h"
 
 namespace lantervo::test {
 namespace {
@@ -18,17 +15,6 @@ TEST(VendorLinksTest, LinkNamesActionAndLanguageUnencoded) {
   EXPECT_EQ(VendorLink("help", "c s&x=1"), base + "help&lang=c s&x=1");
   // The build's host sits under the reserved ".example" domain unless a release sets another.
   EXPECT_NE(std::string(VendorHost()).find('.'), std::string::npos);
-}
-
-TEST(VendorLinksTest, OpensWithTheParentWindowAndIgnoresTheShellsAnswer) {
-  HeadlessDesktop desktop;
-  TForm window(desktop);
-  window.SetName("FormAbout");
-  desktop.SetShellOpenResult(false);
-  OpenVendorLink("about", window, "en");
-  ASSERT_EQ(desktop.ShellOpens().size(), 1u);
-  EXPECT_EQ(desktop.ShellOpens()[0].owner, "FormAbout");
-  EXPECT_EQ(desktop.ShellOpens()[0].target, VendorLink("about", "en"));
 }
 
 }  // namespace

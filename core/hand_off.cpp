@@ -1,4 +1,4 @@
-#include "toolkit/synchronize.h"
+#include "core/hand_off.h"
 
 #include "platform/error.h"
 
