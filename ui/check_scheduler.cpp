@@ -102,10 +102,8 @@ void MainFormRunHost::SetText(const std::string& field, const std::string& value
   OnUi([&] { form_.setServer.SetText(field, value); });
 }
 
-TLTVCheck::TLTVCheck(TMainForm& form)
-    : form_(form),
-      host_(form),
-      thread_(form.GetDesktop()->SharedHandOffs(), [this] { Execute(); }) {}
+TLTVCheck::TLTVCheck(Dependencies dependencies)
+    : uses_(std::move(dependencies)), thread_(uses_.handOffs, [this] { Execute(); }) {}
 
 TLTVCheck::~TLTVCheck() = default;
 
@@ -115,17 +113,17 @@ void TLTVCheck::Start() {
 
 void TLTVCheck::Stop() {
   stop_ = true;
-  form_.IdHTTP->Cancel();
+  uses_.client.Cancel();
 }
 
 void TLTVCheck::Execute() {
   // The run's own copy: a settings change saved meanwhile applies to the next run.
-  const AppConfig config = form_.Context().config.Snapshot();
+  const AppConfig config = uses_.config.Snapshot();
   const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel};
-  HttpClient& client = *form_.IdHTTP;
+  HttpClient& client = uses_.client;
   client.SetHttpsEnabled(config.HttpsEnabled);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
-  lantervo::Execute(settings, host_, get, form_.Context().clock, &stop_);
+  lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_);
 }
 
 void TMainForm::timerCheckTimer(Component& sender) {
@@ -137,7 +135,9 @@ void TMainForm::StartCheck() {
   // Releasing the last worker waits for it; it has ended, since only its last step switches
   // the timer on again.
   check_.reset();
-  check_ = std::make_unique<TLTVCheck>(*this);
+  check_ = std::make_unique<TLTVCheck>(TLTVCheck::Dependencies{
+      GetDesktop()->SharedHandOffs(), std::make_unique<MainFormRunHost>(*this), Context().config,
+      *IdHTTP, Context().clock});
   check_->Start();
 }
 

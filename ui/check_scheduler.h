@@ -9,6 +9,8 @@
 
 namespace lantervo {
 
+class ConfigStore;
+class HttpClient;
 class TMainForm;
 
 // The RunHost of the main window: every operation runs on the user-interface thread through
@@ -39,10 +41,17 @@ class MainFormRunHost : public RunHost {
 };
 
 // One check run on its own thread, created suspended. The object outlives its run and is
-// released by the next StartCheck.
+// released by the next StartCheck. It knows only what the run needs, not the window.
 class TLTVCheck {
  public:
-  explicit TLTVCheck(TMainForm& form);
+  struct Dependencies {
+    std::shared_ptr<HandOffQueue> handOffs;
+    std::unique_ptr<RunHost> host;  // carries each step over to the user-interface thread
+    const ConfigStore& config;      // read once, when the run starts
+    HttpClient& client;
+    const RunClock& clock;
+  };
+  explicit TLTVCheck(Dependencies dependencies);
   ~TLTVCheck();  // waits for a thread still running
   TLTVCheck(const TLTVCheck&) = delete;
   TLTVCheck& operator=(const TLTVCheck&) = delete;
@@ -56,8 +65,7 @@ class TLTVCheck {
 
  private:
   void Execute();
-  TMainForm& form_;
-  MainFormRunHost host_;
+  Dependencies uses_;
   std::atomic<bool> stop_{false};
   WorkerThread thread_;
 };
