@@ -1,5 +1,7 @@
 #include "core/config_store.h"
 
+#include <algorithm>
+
 #include "core/int_parse.h"
 #include "lantervo/version.h"
 #include "platform/error.h"
@@ -54,36 +56,97 @@ bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name) {
          r.value.dword != 0;
 }
 
+namespace {
+
+std::string ProgramVersion(const std::string&) {
+  return kProgramVersion;
+}
+
+std::string LogBesideExecutable(const std::string& executableFolder) {
+  return executableFolder + platform::PathSeparator() + "LTV.log";
+}
+
+}  // namespace
+
+const std::vector<ConfigValue>& ConfigValues() {
+  using T = ConfigType;
+  using A = AppConfig;
+  // clang-format off
+  static const std::vector<ConfigValue> values{
+    // name            type       field             default: order text    number  made by
+    //                                                                      dialog: control  order
+    {"Version",       T::Text,   &A::Version,       1, nullptr,   0, ProgramVersion,       nullptr,                 0},
+    {"CheckUpdate",   T::Bool,   &A::CheckUpdate,   2, nullptr,   1, nullptr,              "checkboxUpdate",        9},
+    {"VerifyURL",     T::Text,   &A::VerifyURL,     3, "http://", 0, nullptr,              "editVerifyURL",         1},
+    {"VerifyEnabled", T::Bool,   &A::VerifyEnabled, 4, nullptr,   0, nullptr,              "checkboxVerifyEnabled", 2},
+    {"LogEnabled",    T::Bool,   &A::LogEnabled,    7, nullptr,   1, nullptr,              "checkboxLogEnabled",    5},
+    {"LogFile",       T::Text,   &A::LogFile,       6, nullptr,   0, LogBesideExecutable,  "editLogFile",           4},
+    {"CheckInterval", T::Int,    &A::CheckInterval, 5, "300",     0, nullptr,              "editCheckInterval",     3},
+    {"BalloonLevel",  T::Int,    &A::BalloonLevel,  8, "3",       0, nullptr,              "comboBalloonLevel",     6},
+    {"HotkeyEnabled", T::Bool,   &A::HotkeyEnabled, 9, nullptr,   0, nullptr,              "checkboxHotkeyEnabled", 7},
+    {"Language",      T::Text,   &A::Language,     10, "en",      0, nullptr,              "comboLanguage",         8},
+    // Opt-in, read after the ten and never part of the default set, so that a stray value
+    // cannot start the first-run recovery, whose default set would not replace it.
+    {"HttpsEnabled",  T::Switch, &A::HttpsEnabled,  0, nullptr,   0, nullptr,              "checkboxHttps",        10},
+  };
+  // clang-format on
+  return values;
+}
+
+std::vector<const ConfigValue*> ConfigValuesBy(int ConfigValue::*order) {
+  std::vector<const ConfigValue*> result;
+  for (const ConfigValue& value : ConfigValues())
+    if (value.*order != 0) result.push_back(&value);
+  std::stable_sort(result.begin(), result.end(),
+                   [order](const auto* a, const auto* b) { return a->*order < b->*order; });
+  return result;
+}
+
+std::variant<std::string, bool, std::int32_t> ReadConfigValue(platform::RegistryKey* key,
+                                                              const ConfigValue& value) {
+  switch (value.type) {
+    case ConfigType::Text:
+      return ReadConfigText(key, value.name);
+    case ConfigType::Bool:
+      return ReadConfigBool(key, value.name);
+    case ConfigType::Int:
+      return ReadConfigInt(key, value.name);
+    case ConfigType::Switch:
+      break;
+  }
+  return ReadConfigSwitch(key, value.name);
+}
+
 void LoadConfig(platform::Registry& registry, ConfigStore& config, std::string_view keyPath) {
   // An open that fails is not an error here: every read then finds no value.
   const auto key = registry.Open(std::string(keyPath), platform::RegistryAccess::Read);
-  platform::RegistryKey* k = key.get();
-  config.Set(&AppConfig::Version, ReadConfigText(k, "Version"));
-  config.Set(&AppConfig::CheckUpdate, ReadConfigBool(k, "CheckUpdate"));
-  config.Set(&AppConfig::VerifyURL, ReadConfigText(k, "VerifyURL"));
-  config.Set(&AppConfig::VerifyEnabled, ReadConfigBool(k, "VerifyEnabled"));
-  config.Set(&AppConfig::LogEnabled, ReadConfigBool(k, "LogEnabled"));
-  config.Set(&AppConfig::LogFile, ReadConfigText(k, "LogFile"));
-  config.Set(&AppConfig::CheckInterval, ReadConfigInt(k, "CheckInterval"));
-  config.Set(&AppConfig::BalloonLevel, ReadConfigInt(k, "BalloonLevel"));
-  config.Set(&AppConfig::HotkeyEnabled, ReadConfigBool(k, "HotkeyEnabled"));
-  config.Set(&AppConfig::Language, ReadConfigText(k, "Language"));
-  config.Set(&AppConfig::HttpsEnabled, ReadConfigSwitch(k, "HttpsEnabled"));
+  for (const ConfigValue& value : ConfigValues()) {
+    const auto read = ReadConfigValue(key.get(), value);
+    // Each field as soon as it is read: a later failure leaves it set.
+    std::visit(
+        [&](auto field) {
+          using V = std::remove_reference_t<decltype(std::declval<AppConfig>().*field)>;
+          config.Set(field, std::get<V>(read));
+        },
+        value.field);
+  }
 }
 
 bool WriteDefaultConfig(platform::Registry& registry, const std::string& executableFolder,
                         std::string_view keyPath) {
   const auto key = registry.Open(std::string(keyPath), platform::RegistryAccess::Write);
   if (!key) return false;
-  return key->SetString("Version", kProgramVersion) &&                                   //
-         key->SetDWord("CheckUpdate", 1) &&                                              //
-         key->SetString("VerifyURL", "http://") && key->SetDWord("VerifyEnabled", 0) &&  //
-         key->SetString("CheckInterval", "300") &&
-         key->SetString("LogFile", executableFolder + platform::PathSeparator() + "LTV.log") &&
-         key->SetDWord("LogEnabled", 1) &&       //
-         key->SetString("BalloonLevel", "3") &&  //
-         key->SetDWord("HotkeyEnabled", 0) &&    //
-         key->SetString("Language", "en");
+  // Stops at the first value that cannot be written.
+  for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::defaultOrder)) {
+    const bool numeric = value->type == ConfigType::Bool || value->type == ConfigType::Switch;
+    const bool written =
+        numeric
+            ? key->SetDWord(value->name, value->defaultNumber)
+            : key->SetString(value->name, value->makeDefault ? value->makeDefault(executableFolder)
+                                                             : std::string(value->defaultText));
+    if (!written) return false;
+  }
+  return true;
 }
 
 }  // namespace lantervo

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -48,6 +50,37 @@ class ConfigStore {
   mutable std::mutex mutex_;
   AppConfig config_;
 };
+
+// How a value is stored and read. Text: REG_SZ. Bool: REG_DWORD, must be present. Int: a number
+// stored as text. Switch: an opt-in REG_DWORD that reads as off whenever it is unusable.
+enum class ConfigType { Text, Bool, Int, Switch };
+
+// One configuration value: everything the program knows of it, in one place. The table is in
+// the order LoadConfig reads; the two other orders are columns (0: not part of that list).
+struct ConfigValue {
+  const char* name;
+  ConfigType type;
+  std::variant<std::string AppConfig::*, bool AppConfig::*, std::int32_t AppConfig::*> field;
+  // The default set written on first start, in `defaultOrder`.
+  int defaultOrder;
+  // The value written: fixed text (Text, Int) or a number (Bool, Switch), unless `makeDefault`
+  // gives it from the executable's folder.
+  const char* defaultText;
+  std::uint32_t defaultNumber;
+  std::string (*makeDefault)(const std::string& executableFolder);
+  // The settings dialog: the control that shows the value, and the order in which the dialog
+  // fills its controls and saves them.
+  const char* control;
+  int dialogOrder;
+};
+
+const std::vector<ConfigValue>& ConfigValues();
+// The values that take part in a list (order column non-zero), in that list's order.
+std::vector<const ConfigValue*> ConfigValuesBy(int ConfigValue::*order);
+
+// Reads one value by its type's rule; `key` may be null (a key that could not be opened).
+std::variant<std::string, bool, std::int32_t> ReadConfigValue(platform::RegistryKey* key,
+                                                              const ConfigValue& value);
 
 // Reads every value into `config`, each field as soon as it is read. Throws Error at the first
 // value that is missing (booleans and integers only), of a wrong type or not a number; the

@@ -6,6 +6,7 @@
 #include "core/int_parse.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "toolkit/desktop.h"
@@ -176,23 +177,33 @@ platform::AutostartPlace TformSettings::AutostartPlace() const {
   return platform::AutostartPlace{mainForm->Context().registry, autostartFolder_};
 }
 
+Component& TformSettings::ControlOf(const ConfigValue& value) const {
+  Component* control = FindComponent(value.control);
+  if (!control) throw Error(std::string("No control ") + value.control + " for " + value.name);
+  return *control;
+}
+
 void TformSettings::LoadSettings() {
   platform::Registry& registry = *mainForm->Context().registry;
   if (auto key = registry.Open(kConfigKeyPath, platform::RegistryAccess::Read)) {
-    editVerifyURL->SetText(ReadConfigText(key.get(), "VerifyURL"));
-    checkboxVerifyEnabled->SetChecked(ReadConfigBool(key.get(), "VerifyEnabled"));
-    editVerifyURL->SetEnabled(checkboxVerifyEnabled->Checked());
-    // As stored: a blank or a hexadecimal form stays as the user wrote it.
-    editCheckInterval->SetText(ReadConfigText(key.get(), "CheckInterval"));
-    editLogFile->SetText(ReadConfigText(key.get(), "LogFile"));
-    checkboxLogEnabled->SetChecked(ReadConfigBool(key.get(), "LogEnabled"));
-    editLogFile->SetEnabled(checkboxLogEnabled->Checked());
-    comboBalloonLevel->SetItemIndex(ReadConfigInt(key.get(), "BalloonLevel"));
-    checkboxHotkeyEnabled->SetChecked(ReadConfigBool(key.get(), "HotkeyEnabled"));
-    comboLanguage->SetItemIndex(
-        comboLanguage->Items()->IndexOf(ReadConfigText(key.get(), "Language")));
-    checkboxUpdate->SetChecked(ReadConfigBool(key.get(), "CheckUpdate"));
-    checkboxHttps->SetChecked(ReadConfigSwitch(key.get(), "HttpsEnabled"));
+    for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::dialogOrder)) {
+      Component& control = ControlOf(*value);
+      if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+        // As stored, numbers too: a blank or a hexadecimal form stays as the user wrote it.
+        edit->SetText(ReadConfigText(key.get(), value->name));
+      } else if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
+        box->SetChecked(std::get<bool>(ReadConfigValue(key.get(), *value)));
+        // The edit a box switches on and off follows it at once.
+        if (box == checkboxVerifyEnabled) editVerifyURL->SetEnabled(box->Checked());
+        if (box == checkboxLogEnabled) editLogFile->SetEnabled(box->Checked());
+      } else if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
+        // A number is the index of the choice; a text is the choice itself.
+        const auto read = ReadConfigValue(key.get(), *value);
+        combo->SetItemIndex(value->type == ConfigType::Int
+                                ? std::get<std::int32_t>(read)
+                                : combo->Items()->IndexOf(std::get<std::string>(read)));
+      }
+    }
   }
   checkboxAfterStart->SetChecked(
       platform::AutostartStartsExecutable(AutostartPlace(), executablePath_));
@@ -236,20 +247,23 @@ void TformSettings::WriteConfiguration() {
   };
   auto key = mainForm->Context().registry->Open(kConfigKeyPath, platform::RegistryAccess::Write);
   if (!key) return writeFailed();
-  const std::int64_t language = comboLanguage->ItemIndex();
   // Stops at the first value that cannot be written; the later ones keep their old values.
-  const bool written =
-      key->SetString("VerifyURL", editVerifyURL->Text()) &&
-      key->SetDWord("VerifyEnabled", checkboxVerifyEnabled->Checked() ? 1 : 0) &&
-      key->SetString("CheckInterval", editCheckInterval->Text()) &&
-      key->SetString("LogFile", editLogFile->Text()) &&
-      key->SetDWord("LogEnabled", checkboxLogEnabled->Checked() ? 1 : 0) &&
-      key->SetString("BalloonLevel", std::to_string(comboBalloonLevel->ItemIndex())) &&
-      key->SetDWord("HotkeyEnabled", checkboxHotkeyEnabled->Checked() ? 1 : 0) &&
-      key->SetString("Language",
-                     language >= 0 ? (*comboLanguage->Items())[static_cast<int>(language)] : "") &&
-      key->SetDWord("CheckUpdate", checkboxUpdate->Checked() ? 1 : 0) &&
-      key->SetDWord("HttpsEnabled", checkboxHttps->Checked() ? 1 : 0);
+  bool written = true;
+  for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::dialogOrder)) {
+    Component& control = ControlOf(*value);
+    if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+      written = key->SetString(value->name, edit->Text());
+    } else if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
+      written = key->SetDWord(value->name, box->Checked() ? 1 : 0);
+    } else if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
+      const std::int64_t index = combo->ItemIndex();
+      written =
+          key->SetString(value->name, value->type == ConfigType::Int ? std::to_string(index)
+                                      : index >= 0 ? (*combo->Items())[static_cast<int>(index)]
+                                                   : std::string());
+    }
+    if (!written) break;
+  }
   key.reset();
   if (!written) writeFailed();
 }

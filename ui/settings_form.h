@@ -12,6 +12,7 @@
 namespace lantervo {
 
 class TMainForm;
+struct ConfigValue;
 
 class TformSettings : public TForm {
   LANTERVO_CLASS()
@@ -55,6 +56,8 @@ class TformSettings : public TForm {
   // Fills the controls from the registry. A value that fails to read ends the fill there
   // (thrown): the controls from it on keep what they showed.
   void LoadSettings();
+  // The control the dialog shows a configuration value in.
+  Component& ControlOf(const ConfigValue& value) const;
   void checkboxVerifyEnabledClick(Component& sender);
   void checkboxVerifyEnabledKeyPress(Component& sender, char32_t& key);
   void checkboxLogEnabledClick(Component& sender);

@@ -57,6 +57,33 @@ std::string LoadError(MemoryRegistry& reg, ConfigStore& config) {
   return {};
 }
 
+// The configuration table: each list names each value at most once and without gaps, so no
+// value is read, written or shown twice or skipped by a misnumbered entry.
+TEST(ConfigTable, EveryListIsAGaplessOrderOfDistinctValues) {
+  const auto& values = ConfigValues();
+  ASSERT_EQ(values.size(), 11u);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j) {
+      EXPECT_STRNE(values[i].name, values[j].name);
+      EXPECT_NE(values[i].field, values[j].field) << values[i].name << " and " << values[j].name;
+    }
+  for (int ConfigValue::*order : {&ConfigValue::defaultOrder, &ConfigValue::dialogOrder}) {
+    const auto listed = ConfigValuesBy(order);
+    for (std::size_t i = 0; i < listed.size(); ++i)
+      EXPECT_EQ(listed[i]->*order, static_cast<int>(i + 1)) << listed[i]->name;
+  }
+  // The default set is the ten values; the opt-in switch stays out of it.
+  EXPECT_EQ(ConfigValuesBy(&ConfigValue::defaultOrder).size(), 10u);
+  for (const ConfigValue& value : values) {
+    EXPECT_EQ(value.type == ConfigType::Switch, value.defaultOrder == 0) << value.name;
+    // A text default needs its text or a maker; a number default is a number.
+    const bool numeric = value.type == ConfigType::Bool || value.type == ConfigType::Switch;
+    if (value.defaultOrder != 0 && !numeric) {
+      EXPECT_TRUE(value.defaultText || value.makeDefault) << value.name;
+    }
+  }
+}
+
 TEST(LoadConfig, ReadsACompleteSetThroughOneReadOpen) {
   MemoryRegistry reg;
   PutValidSet(reg);

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "core/config_store.h"
 #include "platform/autostart.h"
 #include "platform/error.h"
 #include "tests/ui/windows_fixture.h"
@@ -108,6 +109,18 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
   EXPECT_TRUE(settings->comboLanguage->Sorted());
   EXPECT_EQ(settings->comboLanguage->DropDownCount(), 2);
   EXPECT_THAT(settings->comboLanguage->Items()->Lines(), ElementsAre("cs", "en"));
+}
+
+// Every value the dialog shows has a control of a kind that can show it.
+TEST_F(SettingsFormTest, EveryShownValueHasAFittingControl) {
+  for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::dialogOrder)) {
+    Component& control = settings->ControlOf(*value);
+    const bool box = dynamic_cast<TCheckBox*>(&control) != nullptr;
+    const bool isOnOff = value->type == ConfigType::Bool || value->type == ConfigType::Switch;
+    EXPECT_EQ(box, isOnOff) << value->name << " in " << value->control;
+    EXPECT_TRUE(box || dynamic_cast<TEdit*>(&control) || dynamic_cast<TComboBox*>(&control))
+        << value->control;
+  }
 }
 
 TEST_F(SettingsFormTest, ShowFillsEveryControlFromTheRegistry) {
