@@ -109,6 +109,25 @@ std::string RemoveDotSegments(const std::string& path) {
   return out;
 }
 
+// Bytes a request target may carry as they are: printable ASCII but the blank and the few
+// characters no URL may hold unescaped. "%" stays, so a target already encoded is sent unchanged.
+bool IsTargetChar(unsigned char byte) {
+  if (byte <= 0x20 || byte >= 0x7F) return false;
+  switch (byte) {
+    case '"':
+    case '<':
+    case '>':
+    case '^':
+    case '`':
+    case '{':
+    case '|':
+    case '}':
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 bool Url::IsHttps() const {
@@ -121,7 +140,7 @@ std::string Url::Target() const {
   for (std::string_view part : {std::string_view(path), std::string_view(query)}) {
     for (char c : part) {
       auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x20 || byte >= 0x7F) {
+      if (!IsTargetChar(byte)) {
         AppendPercentByte(out, byte);
       } else {
         out += c;

@@ -44,14 +44,19 @@ TEST(Url, TargetKeepsPathAndQueryAsWritten) {
   EXPECT_EQ(Resolve("http://h#frag").Target(), "/");
   EXPECT_EQ(Resolve("http:\\\\h\\a\\b?x=\\").Target(), "/a/b?x=/");
   EXPECT_EQ(Resolve("http://h/a%20b/./c").Target(), "/a%20b/./c");  // not decoded nor normalized
-  EXPECT_EQ(Resolve("http://h/a b").Target(), "/a b");
   EXPECT_EQ(Resolve("http://h/p?url=http://x/y").Target(), "/p?url=http://x/y");
   EXPECT_EQ(Resolve("http://h/a/http://x").host, "h");
 }
 
-TEST(Url, CharactersOutsideAsciiAndControlsArePercentEncoded) {
+TEST(Url, BytesARequestTargetMayNotHoldArePercentEncoded) {
   EXPECT_EQ(Resolve("http://h/\xC5\xBEluv?q=\xC3\xA9").Target(), "/%C5%BEluv?q=%C3%A9");
-  EXPECT_EQ(Resolve("http://h/a\r\nX: y").Target(), "/a%0D%0AX: y");
+  EXPECT_EQ(Resolve("http://h/a\r\nX: y").Target(), "/a%0D%0AX:%20y");
+  // A blank would end the target early and make the request line malformed.
+  EXPECT_EQ(Resolve("http://h/a b?q=c d").Target(), "/a%20b?q=c%20d");
+  EXPECT_EQ(Resolve("http://h/\"<>^`{|}\t\x7F").Target(), "/%22%3C%3E%5E%60%7B%7C%7D%09%7F");
+  // What is allowed stays, reserved characters and existing escapes included.
+  EXPECT_EQ(Resolve("http://h/a-._~!$&'()*+,;=:@%41/[x]?k=/?v").Target(),
+            "/a-._~!$&'()*+,;=:@%41/[x]?k=/?v");
 }
 
 TEST(Url, UserInformation) {
