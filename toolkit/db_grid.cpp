@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/desktop.h"
+#include "toolkit/strings.h"
 
 namespace lantervo {
 
@@ -277,7 +278,7 @@ int TDBGrid::CurrentRow() const {
 std::string TDBGrid::CellText(int row, int column) const {
   const TColumn& c = (*columns_)[column];
   if (c.FieldName().empty() || !dataSet_ || !dataSet_->Rows()) return {};
-  return dataSet_->Rows()->TextAt(row, c.FieldName());
+  return OneLine(dataSet_->Rows()->TextAt(row, c.FieldName()));
 }
 
 void TDBGrid::PaintCell(GridCanvas& canvas, const Rect& rect, int row, int column,

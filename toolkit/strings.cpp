@@ -132,4 +132,17 @@ void TStrings::Sort() {
   });
 }
 
+std::string OneLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool inRun = false;
+  for (char c : text) {
+    const bool breaking = c == '\r' || c == '\n' || c == '\t';
+    if (breaking && !inRun) out += ' ';
+    if (!breaking) out += c;
+    inRun = breaking;
+  }
+  return out;
+}
+
 }  // namespace lantervo

@@ -46,4 +46,8 @@ class TStrings : public Persistent {
 // line break (a memo's contents) instead of dropping it (a list's text).
 std::vector<std::string> SplitLines(std::string_view text, bool keepTrailingEmpty);
 
+// The text as one line for a place that draws it so (a grid cell, a tooltip, a balloon): each
+// run of CR, LF and TAB becomes one blank, where the platform would draw boxes or break it.
+std::string OneLine(std::string_view text);
+
 }  // namespace lantervo

@@ -42,7 +42,7 @@ void TTrayIcon::Update() {
 }
 
 std::string TTrayIcon::PlatformHint() const {
-  return CutToUtf16Units(hint_, kHintLimit);
+  return CutToUtf16Units(OneLine(hint_), kHintLimit);
 }
 
 void TTrayIcon::SetHint(const std::string& hint) {
@@ -115,8 +115,9 @@ void TTrayIcon::SetBalloonTimeout(std::int64_t timeout) {
 }
 
 void TTrayIcon::ShowBalloonHint() {
-  Balloon balloon{CutToUtf16Units(balloonTitle_, kBalloonTitleLimit),
-                  CutToUtf16Units(balloonHint_, kBalloonTextLimit), balloonFlags_, balloonTimeout_};
+  Balloon balloon{CutToUtf16Units(OneLine(balloonTitle_), kBalloonTitleLimit),
+                  CutToUtf16Units(OneLine(balloonHint_), kBalloonTextLimit), balloonFlags_,
+                  balloonTimeout_};
   // Like the platform, a balloon needs the icon in the notification area.
   if (shownOn_) shownOn_->TrayBalloon(*this, balloon);
 }

@@ -71,6 +71,16 @@ TEST_F(GridTest, CellsShowTheFieldOfTheirColumnAndAColumnWithoutFieldIsEmpty) {
   EXPECT_EQ(grid.CellText(1, 0), "");
 }
 
+TEST_F(GridTest, ACellDrawsEachRunOfLineBreaksAndTabsAsOneBlankAndTheRowKeepsTheText) {
+  rows.rows[1]["Name"] = "Socket Error # 10061\r\nConnection refused.\t\t\r\rx\n";
+  EXPECT_EQ(grid.CellText(1, 1), "Socket Error # 10061 Connection refused. x ");
+  EXPECT_EQ(rows.TextAt(1, "Name"), "Socket Error # 10061\r\nConnection refused.\t\t\r\rx\n");
+  RecordingCanvas canvas;
+  grid.PaintCell(canvas, {0, 0, 100, 18}, 1, 1, 0);
+  ASSERT_EQ(canvas.Calls().size(), 2u);
+  EXPECT_EQ(canvas.Calls()[1].text, "Socket Error # 10061 Connection refused. x ");
+}
+
 TEST_F(GridTest, TitlesDefaultToTheFieldsDisplayLabelAndWidthsToTheFieldsDisplayWidth) {
   EXPECT_EQ(grid.Columns()->operator[](1).Title()->DisplayCaption(), "  Server");
   TColumnTitle& title = *(*grid.Columns())[2].Title();

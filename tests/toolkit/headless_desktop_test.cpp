@@ -124,6 +124,22 @@ TEST_F(DesktopTest, TheTrayIconReachesThePlatformWhileVisible) {
   EXPECT_EQ(tray.BalloonHint().size(), 300u);
 }
 
+TEST_F(DesktopTest, BalloonsAndTheTrayTooltipShowLineBreaksAsBlanksBeforeTheyAreCut) {
+  auto& tray = form.Add<TTrayIcon>("TrayIcon");
+  tray.SetVisible(true);
+  tray.SetHint("a\r\nb");
+  tray.SetBalloonTitle("Load\terror");
+  tray.SetBalloonHint("Wrong response 'x': line 1\r\nline 2\r\n" + std::string(300, 'z'));
+  tray.ShowBalloonHint();
+  const auto& r = desktop.TrayRecords();
+  ASSERT_EQ(r.size(), 3u);
+  EXPECT_EQ(r[1].hint, "a b");
+  EXPECT_EQ(r[2].balloon.title, "Load error");
+  EXPECT_EQ(r[2].balloon.text.substr(0, 36), "Wrong response 'x': line 1 line 2 zz");
+  EXPECT_EQ(r[2].balloon.text.size(), 255u);
+  EXPECT_EQ(tray.BalloonHint().substr(26, 2), "\r\n");  // the component keeps the text
+}
+
 TEST_F(DesktopTest, TheTrayIconOpensItsMenuAndLeavesTheAreaWhenDestroyed) {
   auto& popup = form.Add<TPopupMenu>("popupTray");
   auto& tray = form.Add<TTrayIcon>("TrayIcon");
