@@ -2,6 +2,7 @@
 
 #include "core/event_log.h"
 #include "monitor/http_client.h"
+#include "platform/code_page.h"
 #include "toolkit/desktop.h"
 #include "ui/about_form.h"
 #include "ui/main_form.h"
@@ -11,6 +12,19 @@
 #include "update/update_check.h"
 
 namespace lantervo {
+
+namespace {
+
+std::string StoredLanguage(platform::Registry& registry) {
+  try {
+    const auto key = registry.Open(kConfigKeyPath, platform::RegistryAccess::Read);
+    return ReadConfigText(key.get(), "Language");
+  } catch (const std::exception&) {
+    return {};  // start-up reads the configuration again and deals with what is wrong
+  }
+}
+
+}  // namespace
 
 Program::Program(ProgramServices services) : services_(std::move(services)) {}
 
@@ -39,6 +53,10 @@ Program::StartResult Program::Start() {
   Desktop& desktop = services_.desktop;
   if (desktop.FindTopLevelWindow(kMainWindowClass)) return StartResult::AnotherInstance;
   desktop.SetErrorHandler([this](std::exception_ptr error) { ApplicationEventsException(error); });
+
+  // Table text, the list and the log are stored in the 8-bit code page; where the user's locale
+  // names no language, the program's own language decides it, before the table exists.
+  platform::CodePage::SetFallbackLanguage(StoredLanguage(services_.registry));
 
   MainFormContext context{desktop, config_};
   context.makeHttpClient = services_.makeHttpClient;

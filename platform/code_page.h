@@ -12,6 +12,10 @@ class CodePage {
   // The 8-bit code page of this system: CP_ACP on Windows; on Linux the code page Windows
   // would choose for the user's locale (Czech -> 1250, Western -> 1252, ...).
   static const CodePage& System();
+  // Where the user's locale names no language (Linux with LANG unset, "C" or "POSIX"), System()
+  // is the code page of this program language instead ("cs" -> 1250), as on a Windows set to
+  // it. Takes effect only before the first call of System(): stored text keeps one code page.
+  static void SetFallbackLanguage(std::string_view language);
   // A specific Windows code page number (1250, 1252, 932, ...). Throws Error when unknown.
   static CodePage Open(unsigned number);
 

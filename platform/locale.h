@@ -7,6 +7,9 @@ namespace lantervo::platform {
 // The user's locale name, e.g. "cs_CZ" (Linux: LC_ALL, then LC_MESSAGES/LC_CTYPE, then LANG,
 // without encoding; Windows: the user default locale name with "-" turned into "_").
 std::string UserLocaleName();
+// False where the locale says nothing of a language (Linux: LC_ALL, LC_CTYPE and LANG unset,
+// empty, "C" or "POSIX"); Windows always has one.
+bool UserLocaleNamesLanguage();
 
 // The user's default locale as two-letter ISO 639 language and ISO 3166 country codes, e.g.
 // {"cs", "CZ"}; a part the platform cannot report as two letters is left empty (Linux: taken

@@ -111,10 +111,24 @@ std::shared_ptr<const CodePage::Impl> MakeImpl(unsigned number) {
   return impl;
 }
 
+std::mutex fallbackMutex;
+std::string fallbackLanguage;
+
+unsigned SystemNumber() {
+  if (UserLocaleNamesLanguage()) return AnsiCodePageForLocale(UserLocaleName());
+  std::lock_guard lock(fallbackMutex);
+  return AnsiCodePageForLocale(fallbackLanguage);
+}
+
 }  // namespace
 
+void CodePage::SetFallbackLanguage(std::string_view language) {
+  std::lock_guard lock(fallbackMutex);
+  fallbackLanguage = language;
+}
+
 const CodePage& CodePage::System() {
-  static const CodePage page(MakeImpl(AnsiCodePageForLocale(UserLocaleName())));
+  static const CodePage page(MakeImpl(SystemNumber()));
   return page;
 }
 

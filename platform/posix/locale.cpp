@@ -1,5 +1,6 @@
 #include "platform/locale.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace lantervo::platform {
@@ -16,6 +17,17 @@ std::string UserLocaleName() {
     }
   }
   return "en_US";
+}
+
+bool UserLocaleNamesLanguage() {
+  for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (!v || !*v) continue;
+    std::string s(v);
+    s.resize(std::min(s.size(), s.find_first_of(".@")));
+    return !s.empty() && s != "C" && s != "POSIX";
+  }
+  return false;
 }
 
 LanguageCountry UserLanguageCountry() {

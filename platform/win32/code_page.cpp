@@ -32,6 +32,10 @@ std::shared_ptr<const CodePage::Impl> MakeImpl(unsigned number) {
 
 }  // namespace
 
+void CodePage::SetFallbackLanguage(std::string_view) {
+  // The ANSI code page always follows the system locale here.
+}
+
 const CodePage& CodePage::System() {
   static const CodePage page(MakeImpl(GetACP()));
   return page;

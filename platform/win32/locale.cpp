@@ -15,6 +15,10 @@ std::string UserLocaleName() {
   return s;
 }
 
+bool UserLocaleNamesLanguage() {
+  return true;
+}
+
 namespace {
 
 // The value of one locale field when it is exactly two letters, else "".

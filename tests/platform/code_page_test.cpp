@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/error.h"
 
 namespace lantervo::platform {
@@ -58,6 +60,40 @@ TEST(CodePage, SystemPageRoundTripsAscii) {
   EXPECT_EQ(cp.FromUtf8("Shop & Co"), "Shop & Co");
   EXPECT_EQ(cp.ToUtf8("Shop & Co"), "Shop & Co");
 }
+
+#ifndef _WIN32
+// The system code page is chosen once per process, so each case runs in a process of its own.
+void ExpectSystemCodePage(const char* lang, const char* fallback, unsigned expected) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        unsetenv("LC_ALL");
+        unsetenv("LC_CTYPE");
+        if (lang) {
+          setenv("LANG", lang, 1);
+        } else {
+          unsetenv("LANG");
+        }
+        CodePage::SetFallbackLanguage(fallback);
+        const CodePage& page = CodePage::System();
+        const bool czech = page.FromUtf8("\xC4\x8D") == "\xE8";  // "č"
+        std::exit(page.Number() == expected && czech == (expected == 1250) ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "")
+      << (lang ? lang : "(unset)") << " with " << fallback;
+}
+
+TEST(CodePage, ALocaleWithoutLanguageTakesTheProgramLanguage) {
+  ExpectSystemCodePage(nullptr, "cs", 1250);  // LANG unset, Czech program: "č" is stored
+  ExpectSystemCodePage("C", "cs", 1250);
+  ExpectSystemCodePage("POSIX", "cs", 1250);
+  ExpectSystemCodePage("C.UTF-8", "cs", 1250);
+  // A locale that names a language decides alone; without either, Western.
+  ExpectSystemCodePage("de_DE.UTF-8", "cs", 1252);
+  ExpectSystemCodePage(nullptr, "", 1252);
+  ExpectSystemCodePage(nullptr, "en", 1252);
+}
+#endif
 
 TEST(CodePage, AnsiCodePageThatWindowsPicksForALocale) {
   EXPECT_EQ(AnsiCodePageForLocale("cs_CZ"), 1250u);
