@@ -1,6 +1,7 @@
 // GETs against one local server, our client side by side with libcurl in the same run:
 // sequential keep-alive GETs of a 1 KB and a 1 MB body, GETs each on a new connection, and
-// keep-alive GETs of 1 KB over HTTPS through the loopback TLS test server (ratio of medians).
+// keep-alive GETs of 1 KB over HTTPS through the loopback TLS test server, and HTTPS GETs each on
+// a new connection to a server that offers session tickets (ratio of medians).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -62,7 +63,7 @@ lantervo::test::TlsTestServer& Tls() {
   return tls;
 }
 
-enum class Kind { KeepAlive1K, KeepAlive1M, NewConnection, HttpsKeepAlive1K };
+enum class Kind { KeepAlive1K, KeepAlive1M, NewConnection, HttpsKeepAlive1K, HttpsNewConnection };
 
 void Serve(Kind kind) {
   switch (kind) {
@@ -74,6 +75,7 @@ void Serve(Kind kind) {
       Server().AnswerAlways(HttpTestServer::Ok(Page(1 << 20), "Content-Type: text/html\r\n"));
       break;
     case Kind::NewConnection:
+    case Kind::HttpsNewConnection:
       Server().AnswerAlways(
           HttpTestServer::Ok(Page(1024), "Content-Type: text/html\r\nConnection: close\r\n"),
           HttpTestServer::Then::Close);
@@ -82,7 +84,8 @@ void Serve(Kind kind) {
 }
 
 std::string UrlFor(Kind kind) {
-  return kind == Kind::HttpsKeepAlive1K ? Tls().Url("/status.html") : Server().Url("/status.html");
+  const bool https = kind == Kind::HttpsKeepAlive1K || kind == Kind::HttpsNewConnection;
+  return https ? Tls().Url("/status.html") : Server().Url("/status.html");
 }
 
 void Ours(benchmark::State& state, Kind kind) {
@@ -160,6 +163,14 @@ BENCHMARK(BM_OursHttpsKeepAlive1K)
     ->Repetitions(kRepetitions)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
+void BM_OursHttpsNewConnection(benchmark::State& s) {
+  Ours(s, Kind::HttpsNewConnection);
+}
+BENCHMARK(BM_OursHttpsNewConnection)
+    ->Iterations(300)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 #ifdef LANTERVO_HAVE_CURL
 void BM_CurlKeepAlive1K(benchmark::State& s) {
   Curl(s, Kind::KeepAlive1K);
@@ -193,6 +204,14 @@ BENCHMARK(BM_CurlHttpsKeepAlive1K)
     ->Repetitions(kRepetitions)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
+void BM_CurlHttpsNewConnection(benchmark::State& s) {
+  Curl(s, Kind::HttpsNewConnection);
+}
+BENCHMARK(BM_CurlHttpsNewConnection)
+    ->Iterations(300)
+    ->Repetitions(kRepetitions)
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
 #endif
 
 }  // namespace
@@ -210,6 +229,7 @@ int main(int argc, char** argv) {
       {"200 keep-alive GETs of 1 MB", "KeepAlive1M", "200"},
       {"500 GETs on new connections", "NewConnection", "500"},
       {"1,000 keep-alive HTTPS GETs of 1 KB", "HttpsKeepAlive1K", "1000"},
+      {"300 HTTPS GETs on new connections (tickets)", "HttpsNewConnection", "300"},
   };
   for (const auto& row : rows) {
     const std::string suffix = std::string(row[1]) + "/iterations:" + row[2] + "/real_time";

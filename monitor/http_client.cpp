@@ -38,7 +38,9 @@ struct HttpClient::Outcome {
 };
 
 HttpClient::HttpClient(HttpClientOptions options)
-    : options_(std::move(options)), connector_(options_.connector), cookies_(options_.now) {
+    : options_(std::move(options)),
+      connector_(options_.connector),
+      cookies_(options_.now, options_.limits) {
   if (!connector_) {
     platform::Resolver& resolver =
         options_.resolver ? *options_.resolver : platform::SystemResolver();
@@ -187,10 +189,11 @@ void HttpClient::Connect(const Url& url) {
       connection_.reset();
       throw HttpError(TlsFailureText(e));
     }
-    connection_ = std::make_unique<TlsConnection>(std::move(connection_), *tls_, url.host,
+    connection_ = std::make_unique<TlsConnection>(std::move(connection_), *tls_, url.host, url.port,
                                                   options_.readTimeoutMs, &guard_);
   }
-  reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_);
+  reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_,
+                                             options_.limits);
   connectedHttps_ = https;
   connectedHost_ = url.host;
   connectedPort_ = url.port;

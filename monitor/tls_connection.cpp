@@ -40,10 +40,11 @@ std::string TlsFailureText(const platform::TlsError& error) {
 }
 
 TlsConnection::TlsConnection(std::unique_ptr<Connection> inner, platform::TlsContext& context,
-                             const std::string& host, int readTimeoutMs, const CallGuard* guard)
+                             const std::string& host, int port, int readTimeoutMs,
+                             const CallGuard* guard)
     : inner_(std::move(inner)), readTimeoutMs_(readTimeoutMs), guard_(guard) {
   try {
-    session_ = platform::StartTlsSession(context, host);
+    session_ = platform::StartTlsSession(context, host, port);
     std::string out;
     for (;;) {
       const bool done = session_->Handshake(cipher_, out);

@@ -20,7 +20,7 @@ class TlsConnection : public Connection {
   // Runs the handshake with `host` (as written in the URL). Throws HttpError with the TLS
   // failure texts or "Read timed out.", or platform::SocketError.
   TlsConnection(std::unique_ptr<Connection> inner, platform::TlsContext& context,
-                const std::string& host, int readTimeoutMs, const CallGuard* guard);
+                const std::string& host, int port, int readTimeoutMs, const CallGuard* guard);
 
   void Send(std::string_view bytes) override;
   bool WaitReadable(int waitMs) override;

@@ -26,7 +26,9 @@ class TlsError : public std::runtime_error {
   TlsFailure kind_;
 };
 
-// What sessions share: the trusted roots and the library's settings. Made once per client.
+// What sessions share: the trusted roots, the library's settings and the sessions a server
+// offered for resuming (by host and port), so a reconnect skips the full handshake. Made once
+// per client.
 class TlsContext {
  public:
   virtual ~TlsContext() = default;
@@ -52,8 +54,10 @@ class TlsSession {
 };
 
 // A client session for `host` as written in the URL (a bracketed IPv6 literal keeps its
-// brackets): the certificate must name it, and a host name goes out as the server name.
-std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host);
+// brackets) and `port`: the certificate must name it, and a host name (never an address) goes
+// out as the server name. A session the server offered on an earlier connection to the same host
+// and port is offered back for resuming.
+std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host, int port);
 
 // The versions of the TLS library in use, for notes and benchmarks.
 std::string TlsLibraryVersion();

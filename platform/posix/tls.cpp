@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
 
 namespace lantervo::platform {
 
@@ -29,6 +32,11 @@ class OpenSslContext : public TlsContext {
     if (!ctx_) throw TlsError(TlsFailure::Handshake, LibraryReason("cannot set up TLS"));
     SSL_CTX_set_min_proto_version(ctx_, TLS1_2_VERSION);
     SSL_CTX_set_verify(ctx_, SSL_VERIFY_PEER, nullptr);
+    // Sessions are kept here by host and port, not in the library's own cache, which a client
+    // cannot look up by server.
+    SSL_CTX_set_session_cache_mode(ctx_, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+    SSL_CTX_sess_set_new_cb(ctx_, NewSession);
+    SSL_CTX_set_app_data(ctx_, this);
     if (trustAnchorsPem.empty()) {
       SSL_CTX_set_default_verify_paths(ctx_);
     } else {
@@ -42,17 +50,75 @@ class OpenSslContext : public TlsContext {
       ERR_clear_error();  // the end of the PEM text leaves a "no start line" behind
     }
   }
-  ~OpenSslContext() override { SSL_CTX_free(ctx_); }
+  ~OpenSslContext() override {
+    for (auto& [key, session] : sessions_) SSL_SESSION_free(session);
+    SSL_CTX_free(ctx_);
+  }
   SSL_CTX* Get() const { return ctx_; }
 
+  // The session last offered for `key`, with a reference for the caller; null when none.
+  SSL_SESSION* Take(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto it = sessions_.find(key);
+    if (it == sessions_.end()) return nullptr;
+    SSL_SESSION* session = it->second;
+    // A TLS 1.3 ticket is for one use; the resumed connection brings new ones.
+    if (SSL_SESSION_get_protocol_version(session) >= TLS1_3_VERSION) {
+      sessions_.erase(it);
+    } else {
+      SSL_SESSION_up_ref(session);
+    }
+    if (!SSL_SESSION_is_resumable(session)) {
+      SSL_SESSION_free(session);
+      return nullptr;
+    }
+    return session;
+  }
+  void Keep(const std::string& key, SSL_SESSION* session) {
+    std::lock_guard lock(mutex_);
+    SSL_SESSION*& slot = sessions_[key];
+    if (slot) SSL_SESSION_free(slot);
+    slot = session;
+  }
+  void Forget(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    auto it = sessions_.find(key);
+    if (it == sessions_.end()) return;
+    SSL_SESSION_free(it->second);
+    sessions_.erase(it);
+  }
+
+  // Where a session's key is kept on its SSL object, for the callback below.
+  static int KeyIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+  }
+
  private:
+  // A session (or TLS 1.3 ticket) the server offered: kept for the next connection.
+  static int NewSession(SSL* ssl, SSL_SESSION* session) {
+    auto* key = static_cast<const std::string*>(SSL_get_ex_data(ssl, KeyIndex()));
+    auto* self = static_cast<OpenSslContext*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
+    if (!key || !self) return 0;
+    self->Keep(*key, session);
+    return 1;  // the reference is ours now
+  }
+
   SSL_CTX* ctx_;
+  std::mutex mutex_;
+  std::map<std::string, SSL_SESSION*> sessions_;
 };
 
 class OpenSslSession : public TlsSession {
  public:
-  OpenSslSession(OpenSslContext& context, const std::string& host) : ssl_(SSL_new(context.Get())) {
+  OpenSslSession(OpenSslContext& context, const std::string& host, int port)
+      : context_(context), key_(host + ":" + std::to_string(port)), ssl_(SSL_new(context.Get())) {
     if (!ssl_) throw TlsError(TlsFailure::Handshake, LibraryReason("cannot set up TLS"));
+    SSL_set_ex_data(ssl_, OpenSslContext::KeyIndex(), &key_);
+    if (SSL_SESSION* earlier = context.Take(key_)) {
+      SSL_set_session(ssl_, earlier);
+      SSL_SESSION_free(earlier);
+    }
     in_ = BIO_new(BIO_s_mem());
     out_ = BIO_new(BIO_s_mem());
     SSL_set_bio(ssl_, in_, out_);
@@ -70,7 +136,12 @@ class OpenSslSession : public TlsSession {
     }
     host_ = name;
   }
-  ~OpenSslSession() override { SSL_free(ssl_); }
+  ~OpenSslSession() override {
+    // A connection closed without a TLS failure leaves its session good for resuming; freed
+    // without this, the library would mark the session as unusable.
+    if (!failed_) SSL_set_shutdown(ssl_, SSL_SENT_SHUTDOWN | SSL_RECEIVED_SHUTDOWN);
+    SSL_free(ssl_);
+  }
 
   bool Handshake(std::string& in, std::string& out) override {
     Feed(in);
@@ -79,6 +150,9 @@ class OpenSslSession : public TlsSession {
     if (r == 1) return true;
     const int error = SSL_get_error(ssl_, r);
     if (error == SSL_ERROR_WANT_READ) return false;
+    // A session that failed is not offered again.
+    failed_ = true;
+    context_.Forget(key_);
     const long verify = SSL_get_verify_result(ssl_);
     if (verify != X509_V_OK) ThrowCertificate(verify);
     throw TlsError(TlsFailure::Handshake, LibraryReason("protocol error"));
@@ -88,7 +162,7 @@ class OpenSslSession : public TlsSession {
     while (!plain.empty()) {
       const int chunk = static_cast<int>(std::min<std::size_t>(plain.size(), 1 << 30));
       const int n = SSL_write(ssl_, plain.data(), chunk);
-      if (n <= 0) throw TlsError(TlsFailure::Handshake, LibraryReason("cannot encrypt"));
+      if (n <= 0) Fail(LibraryReason("cannot encrypt"));
       plain.remove_prefix(static_cast<std::size_t>(n));
       Drain(out);
     }
@@ -107,11 +181,16 @@ class OpenSslSession : public TlsSession {
       Drain(out);
       if (error == SSL_ERROR_WANT_READ) return true;
       if (error == SSL_ERROR_ZERO_RETURN) return false;
-      throw TlsError(TlsFailure::Handshake, LibraryReason("protocol error"));
+      Fail(LibraryReason("protocol error"));
     }
   }
 
  private:
+  [[noreturn]] void Fail(const std::string& reason) {
+    failed_ = true;
+    context_.Forget(key_);
+    throw TlsError(TlsFailure::Handshake, reason);
+  }
   void Feed(std::string& in) {
     if (in.empty()) return;
     BIO_write(in_, in.data(), static_cast<int>(in.size()));
@@ -144,10 +223,13 @@ class OpenSslSession : public TlsSession {
     }
   }
 
+  OpenSslContext& context_;
+  std::string key_;
   SSL* ssl_;
   BIO* in_ = nullptr;   // owned by ssl_
   BIO* out_ = nullptr;  // owned by ssl_
   std::string host_;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -156,8 +238,9 @@ std::shared_ptr<TlsContext> MakeTlsContext(const std::string& trustAnchorsPem) {
   return std::make_shared<OpenSslContext>(trustAnchorsPem);
 }
 
-std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host) {
-  return std::make_unique<OpenSslSession>(static_cast<OpenSslContext&>(context), host);
+std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host,
+                                            int port) {
+  return std::make_unique<OpenSslSession>(static_cast<OpenSslContext&>(context), host, port);
 }
 
 std::string TlsLibraryVersion() {

@@ -127,6 +127,10 @@ class SChannelSession : public TlsSession {
     if (name_.size() >= 2 && name_.front() == '[' && name_.back() == ']')
       name_ = name_.substr(1, name_.size() - 2);
     wideName_ = Wide(name_);
+    target_ = wideName_.data();
+    // An address goes out as no server name, as the name extension allows only host names;
+    // SChannel sends what it is given. Resumption is then by credentials alone.
+    if (ParseIpAddress(name_)) target_ = nullptr;
   }
   ~SChannelSession() override {
     if (haveContext_) DeleteSecurityContext(&handle_);
@@ -232,9 +236,8 @@ class SChannelSession : public TlsSession {
     DWORD granted = 0;
     TimeStamp expiry;
     const SECURITY_STATUS status = InitializeSecurityContextW(
-        shared_.Handle(), haveContext_ ? &handle_ : nullptr,
-        const_cast<wchar_t*>(wideName_.c_str()), kRequest, 0, 0, haveContext_ ? &inDesc : nullptr,
-        0, &handle_, &outDesc, &granted, &expiry);
+        shared_.Handle(), haveContext_ ? &handle_ : nullptr, target_, kRequest, 0, 0,
+        haveContext_ ? &inDesc : nullptr, 0, &handle_, &outDesc, &granted, &expiry);
     haveContext_ = true;
     TakeToken(outBuffers[0], out);
     if (status == SEC_E_INCOMPLETE_MESSAGE) return status;
@@ -353,6 +356,9 @@ class SChannelSession : public TlsSession {
   SecPkgContext_StreamSizes sizes_{};
   std::string name_;
   std::wstring wideName_;
+  // The server name InitializeSecurityContext sends and finds cached sessions by; null for an
+  // address.
+  wchar_t* target_ = nullptr;
 };
 
 }  // namespace
@@ -361,7 +367,8 @@ std::shared_ptr<TlsContext> MakeTlsContext(const std::string& trustAnchorsPem) {
   return std::make_shared<SChannelContext>(trustAnchorsPem);
 }
 
-std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host) {
+std::unique_ptr<TlsSession> StartTlsSession(TlsContext& context, const std::string& host,
+                                            int /*port*/) {
   return std::make_unique<SChannelSession>(static_cast<SChannelContext&>(context), host);
 }
 

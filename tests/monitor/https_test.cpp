@@ -124,6 +124,27 @@ TEST_F(HttpsTest, AConnectionIsKeptPerSchemeHostAndPort) {
   EXPECT_EQ(server_.Connections(), 4);
 }
 
+TEST_F(HttpsTest, AReconnectResumesTheSessionAndAnAddressGoesOutAsNoServerName) {
+  server_.AnswerAlways(HttpTestServer::Ok("x", "Connection: close\r\n"),
+                       HttpTestServer::Then::Close);
+  for (const char* host : {"127.0.0.1", "127.0.0.1", "localhost", "localhost", "127.0.0.1"})
+    EXPECT_EQ(Client().Get(Tls().Url("/", host)), "x") << host;
+  const std::vector<TlsHandshake> handshakes = Tls().Handshakes();
+  ASSERT_EQ(handshakes.size(), 5u);
+  // The name extension carries host names only.
+  EXPECT_EQ(handshakes[0].serverName, "");
+  EXPECT_EQ(handshakes[1].serverName, "");
+  EXPECT_EQ(handshakes[2].serverName, "localhost");
+  EXPECT_EQ(handshakes[3].serverName, "localhost");
+  // The first connection to each host is a full handshake; a reconnect resumes the session
+  // the server offered, and each host keeps its own.
+  EXPECT_FALSE(handshakes[0].resumed);
+  EXPECT_FALSE(handshakes[2].resumed);
+  EXPECT_TRUE(handshakes[3].resumed);
+  EXPECT_TRUE(handshakes[1].resumed);
+  EXPECT_TRUE(handshakes[4].resumed);
+}
+
 TEST_F(HttpsTest, FollowsARedirectFromHttpToHttpsAndBack) {
   HttpTestServer plain;
   plain.Answer(HttpTestServer::Redirect(Tls().Url("/secure")));

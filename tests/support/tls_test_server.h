@@ -7,10 +7,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/support/tls_test_certs.h"
 
 namespace lantervo::test {
+
+// One handshake the server accepted: the server name the client sent (empty: none) and whether
+// it resumed an earlier session.
+struct TlsHandshake {
+  std::string serverName;
+  bool resumed = false;
+};
 
 class TlsTestServer {
  public:
@@ -23,6 +31,8 @@ class TlsTestServer {
   std::uint16_t Port() const;
   // "https://" + host + ":" + port + path.
   std::string Url(const std::string& path = "/", const std::string& host = "127.0.0.1") const;
+  // Every handshake so far, in order.
+  std::vector<TlsHandshake> Handshakes() const;
 
   class Impl;
 

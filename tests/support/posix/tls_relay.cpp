@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -54,8 +55,8 @@ bool SendAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-TlsRelay::TlsRelay(TestCertificate certificate, std::uint16_t backendPort)
-    : backendPort_(backendPort) {
+TlsRelay::TlsRelay(TestCertificate certificate, std::uint16_t backendPort, std::string recordFile)
+    : backendPort_(backendPort), recordFile_(std::move(recordFile)) {
   ctx_ = SSL_CTX_new(TLS_server_method());
   X509* cert = ReadCertificate(TestCertificatePem(certificate));
   EVP_PKEY* key = ReadKey(TestKeyPem(certificate));
@@ -89,6 +90,21 @@ TlsRelay::~TlsRelay() {
   SSL_CTX_free(ctx_);
 }
 
+std::vector<TlsHandshake> TlsRelay::Handshakes() {
+  std::lock_guard lock(mutex_);
+  return handshakes_;
+}
+
+void TlsRelay::Record(const TlsHandshake& handshake) {
+  std::lock_guard lock(mutex_);
+  handshakes_.push_back(handshake);
+  if (recordFile_.empty()) return;
+  if (FILE* out = std::fopen(recordFile_.c_str(), "a")) {
+    std::fprintf(out, "%s\t%d\n", handshake.serverName.c_str(), handshake.resumed ? 1 : 0);
+    std::fclose(out);
+  }
+}
+
 void TlsRelay::Run() {
   while (!stop_) {
     pollfd p{listener_, POLLIN, 0};
@@ -110,6 +126,8 @@ void TlsRelay::Carry(int client) {
   SSL_set_fd(ssl, client);
   int backend = -1;
   if (SSL_accept(ssl) == 1) {
+    const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
+    Record({name ? name : "", SSL_session_reused(ssl) == 1});
     backend = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a = Loopback(backendPort_);
     if (connect(backend, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {

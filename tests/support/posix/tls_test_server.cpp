@@ -18,6 +18,10 @@ std::uint16_t TlsTestServer::Port() const {
   return impl_->Port();
 }
 
+std::vector<TlsHandshake> TlsTestServer::Handshakes() const {
+  return impl_->Handshakes();
+}
+
 std::string TlsTestServerUnavailable() {
   return {};
 }

@@ -1,7 +1,8 @@
 // The TLS test server as a program, for the Windows tests under wine, which start it as a
 // native Linux process: "tls_test_relay <certificate> <backend port> <port file>" writes the
 // port it listens on to the port file and runs until that file is removed (the test ended),
-// its parent is gone, or five minutes have passed.
+// its parent is gone, or five minutes have passed. Each handshake it accepts is appended to
+// "<port file>.handshakes" as "<server name>\t<resumed 0|1>".
 #include <unistd.h>
 
 #include <chrono>
@@ -25,8 +26,9 @@ int main(int argc, char** argv) {
     if (name == lantervo::test::TestCertificateName(c)) certificate = c;
   }
   const pid_t parent = getppid();
-  lantervo::test::TlsRelay relay(certificate, static_cast<std::uint16_t>(std::atoi(argv[2])));
   const std::string file = argv[3];
+  lantervo::test::TlsRelay relay(certificate, static_cast<std::uint16_t>(std::atoi(argv[2])),
+                                 file + ".handshakes");
   const std::string partial = file + ".part";
   if (FILE* out = std::fopen(partial.c_str(), "w")) {
     std::fprintf(out, "%u\n", static_cast<unsigned>(relay.Port()));
@@ -40,5 +42,6 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   std::remove(file.c_str());
+  std::remove((file + ".handshakes").c_str());
   return 0;
 }

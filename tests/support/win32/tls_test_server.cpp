@@ -62,8 +62,25 @@ class TlsTestServer::Impl {
       throw std::runtime_error("TLS test server: no port from " + command);
     }
   }
-  ~Impl() { std::remove(WindowsPathOf(portFile_).c_str()); }
+  ~Impl() {
+    std::remove(WindowsPathOf(portFile_).c_str());
+    std::remove(WindowsPathOf(portFile_ + ".handshakes").c_str());
+  }
   std::uint16_t Port() const { return port_; }
+  std::vector<TlsHandshake> Handshakes() const {
+    std::vector<TlsHandshake> handshakes;
+    FILE* in = std::fopen(WindowsPathOf(portFile_ + ".handshakes").c_str(), "r");
+    if (!in) return handshakes;
+    char line[512];
+    while (std::fgets(line, sizeof line, in)) {
+      std::string text(line);
+      const std::size_t tab = text.find('\t');
+      if (tab == std::string::npos) continue;
+      handshakes.push_back({text.substr(0, tab), text.compare(tab + 1, 1, "1") == 0});
+    }
+    std::fclose(in);
+    return handshakes;
+  }
 
  private:
   std::string portFile_;
@@ -77,6 +94,10 @@ TlsTestServer::~TlsTestServer() = default;
 
 std::uint16_t TlsTestServer::Port() const {
   return impl_->Port();
+}
+
+std::vector<TlsHandshake> TlsTestServer::Handshakes() const {
+  return impl_->Handshakes();
 }
 
 std::string TlsTestServerUnavailable() {
