@@ -43,7 +43,8 @@ bool DomainMatches(std::string_view domain, std::string_view host) {
   return EqualsIgnoreCase(domain, host);
 }
 
-CookieStore::CookieStore(Clock now) : now_(now ? std::move(now) : Clock(SystemNow)) {}
+CookieStore::CookieStore(Clock now, HttpLimits limits)
+    : now_(now ? std::move(now) : Clock(SystemNow)), limits_(limits) {}
 
 void CookieStore::StoreFrom(const HttpHeaders& headers, const std::string& requestHost) {
   for (const HttpHeaders::Field& field : headers.Fields()) {
@@ -91,7 +92,7 @@ void CookieStore::Store(std::string_view setCookie, const std::string& requestHo
   if (cookie.domain.empty()) cookie.domain = requestHost;
   if (!cookie.expires && maxAge) cookie.expires = now_() + *maxAge;
   if (!DomainMatches(cookie.domain, requestHost)) return;
-  if (cookie.name.size() + cookie.value.size() > kMaxCookieBytes) return;
+  if (cookie.name.size() + cookie.value.size() > limits_.cookieBytes) return;
   Put(std::move(cookie));
 }
 
@@ -102,8 +103,8 @@ void CookieStore::Put(Cookie cookie) {
     byOrder_[same->second] = std::move(cookie);
     return;
   }
-  if (domain.byName.size() >= kMaxPerDomain) Erase(domain.oldestFirst.begin()->first);
-  if (byOrder_.size() >= kMaxCookies) Erase(byOrder_.begin()->first);
+  if (domain.byName.size() >= limits_.cookiesPerDomain) Erase(domain.oldestFirst.begin()->first);
+  if (byOrder_.size() >= limits_.cookies) Erase(byOrder_.begin()->first);
   const std::uint64_t order = nextOrder_++;
   // The overall eviction may have taken this domain's last cookie and its entry with it.
   Domain& home = domains_[Lower(cookie.domain)];
@@ -152,7 +153,7 @@ std::string CookieStore::CookieHeader(const std::string& host, const std::string
     if ((c.secure && !secure) || c.value.empty() || !DomainMatches(c.domain, host)) continue;
     if (directory.compare(0, c.path.size(), c.path) != 0) continue;
     const std::size_t pairBytes = (header.empty() ? 0 : 2) + c.name.size() + 1 + c.value.size();
-    if (header.size() + pairBytes > kMaxHeaderBytes) break;
+    if (header.size() + pairBytes > limits_.cookieHeaderBytes) break;
     if (!header.empty()) header += "; ";
     header += c.name;
     header += '=';

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/http_headers.h"
+#include "monitor/http_limits.h"
 
 namespace lantervo {
 
@@ -35,16 +36,10 @@ bool DomainMatches(std::string_view domain, std::string_view host);
 // cookie of the domain, or of the store, gives way.
 class CookieStore {
  public:
-  static constexpr std::size_t kMaxPerDomain = 180;
-  static constexpr std::size_t kMaxCookies = 3000;
-  // A cookie whose name and value together are longer is dropped on receipt.
-  static constexpr std::size_t kMaxCookieBytes = 4096;
-  // The "Cookie" value stops before a pair that would make it longer.
-  static constexpr std::size_t kMaxHeaderBytes = 8190;
-
   using Clock = std::function<std::int64_t()>;
-  // `now` gives seconds since 1970 (UTC); the system clock when empty.
-  explicit CookieStore(Clock now = {});
+  // `now` gives seconds since 1970 (UTC); the system clock when empty. The caps are those of
+  // `limits` (cookies, cookiesPerDomain, cookieBytes, cookieHeaderBytes).
+  explicit CookieStore(Clock now = {}, HttpLimits limits = {});
 
   // Stores the "Set-cookie" and "Set-cookie2" headers of a response to `requestHost`.
   void StoreFrom(const HttpHeaders& headers, const std::string& requestHost);
@@ -71,6 +66,7 @@ class CookieStore {
   void Erase(std::uint64_t order);
 
   Clock now_;
+  HttpLimits limits_;
   std::uint64_t nextOrder_ = 0;
   std::map<std::uint64_t, Cookie> byOrder_;
   std::map<std::string, Domain> domains_;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "monitor/http_limits.h"
+
 namespace lantervo {
 
 namespace platform {
@@ -28,6 +30,8 @@ struct HttpClientOptions {
   int leftoverWaitMs = 100;
   // A body above this fails the call with "Response too large.".
   std::size_t maxBodyBytes = std::size_t{16} << 20;
+  // The caps on heads and cookies.
+  HttpLimits limits;
   // Whether https URLs, given or by redirect, are fetched over TLS. When off they fail with
   // "IOHandler value is not valid", as without a TLS layer.
   bool httpsEnabled = false;

@@ -24,7 +24,7 @@ class HeadBudget {
   void Take(const ResponseReader& reader, bool headerLine) {
     bytes_ += reader.LastLineBytes();
     if (headerLine) ++lines_;
-    if (lines_ > kMaxHeadLines || bytes_ > kMaxHeadBytes) HeadTooLarge();
+    if (lines_ > reader.Limits().headLines || bytes_ > reader.Limits().headBytes) HeadTooLarge();
   }
 
  private:
@@ -109,7 +109,7 @@ ResponseHead ReadResponseHead(ResponseReader& reader) {
     head.headers.AddLine(line);
     // Continuation lines grow the last value; it may not outgrow one line.
     const auto& fields = head.headers.Fields();
-    if (!fields.empty() && fields.back().second.size() > kMaxFoldedLength) {
+    if (!fields.empty() && fields.back().second.size() > reader.Limits().lineLength) {
       throw HttpError("Max line length exceeded.");
     }
     if (!complete) break;

@@ -18,14 +18,8 @@ struct ResponseHead {
 // The second blank-separated field of the status line as a decimal number, or -1.
 int StatusCodeOf(const std::string& statusLine);
 
-// What one response head (status line and header lines, or a chunked body's trailer lines) may
-// hold: more fails with "Response header too large.". A header value folded over continuation
-// lines may grow to the length of one line, as if it had come in one.
-constexpr std::size_t kMaxHeadLines = 1000;
-constexpr std::size_t kMaxHeadBytes = std::size_t{1} << 20;
-constexpr std::size_t kMaxFoldedLength = ResponseReader::kMaxLineLength;
-
-// Reads the status line and the header lines up to the empty line. Throws "Connection Closed
+// Reads the status line and the header lines up to the empty line, within the reader's limits.
+// Throws "Connection Closed
 // Gracefully." when the peer closes before a complete status line; a close among the headers
 // ends them.
 ResponseHead ReadResponseHead(ResponseReader& reader);

@@ -58,7 +58,7 @@ bool ResponseReader::ReadLine(std::string& line) {
     std::size_t lf = buffer_.find('\n', pos_ + scanned);
     if (lf != std::string::npos) {
       std::size_t end = lf > pos_ && buffer_[lf - 1] == '\r' ? lf - 1 : lf;
-      if (end - pos_ > kMaxLineLength) throw HttpError("Max line length exceeded.");
+      if (end - pos_ > limits_.lineLength) throw HttpError("Max line length exceeded.");
       line.assign(buffer_, pos_, end - pos_);
       lastLineBytes_ = lf + 1 - pos_;
       pos_ = lf + 1;
@@ -66,7 +66,7 @@ bool ResponseReader::ReadLine(std::string& line) {
     }
     scanned = buffer_.size() - pos_;
     // Even a CR LF arriving next could not bring the line back under the limit.
-    if (scanned > kMaxLineLength + 1) throw HttpError("Max line length exceeded.");
+    if (scanned > limits_.lineLength + 1) throw HttpError("Max line length exceeded.");
     if (!Fill()) {
       line.assign(buffer_, pos_, std::string::npos);
       lastLineBytes_ = buffer_.size() - pos_;

@@ -9,17 +9,20 @@
 
 #include "monitor/call_guard.h"
 #include "monitor/connection.h"
+#include "monitor/http_limits.h"
 
 namespace lantervo {
 
 class ResponseReader {
  public:
-  static constexpr std::size_t kMaxLineLength = 16384;
   static constexpr std::size_t kReceiveSize = 64 * 1024;
 
   // Without a guard only the read timeout bounds a wait.
-  ResponseReader(Connection& connection, int readTimeoutMs, const CallGuard* guard = nullptr)
-      : connection_(connection), readTimeoutMs_(readTimeoutMs), guard_(guard) {}
+  ResponseReader(Connection& connection, int readTimeoutMs, const CallGuard* guard = nullptr,
+                 HttpLimits limits = {})
+      : connection_(connection), readTimeoutMs_(readTimeoutMs), guard_(guard), limits_(limits) {}
+
+  const HttpLimits& Limits() const { return limits_; }
 
   // One line without its LF and a CR just before it. False when the peer closed before the
   // LF; `line` then holds what came. Throws "Max line length exceeded.".
@@ -49,6 +52,7 @@ class ResponseReader {
   Connection& connection_;
   int readTimeoutMs_;
   const CallGuard* guard_;
+  HttpLimits limits_;
   std::unique_ptr<char[]> scratch_;  // what one receive brings in
   std::string buffer_;
   std::size_t pos_ = 0;

@@ -51,7 +51,7 @@ run_fuzzers() {  # $1: seconds per target
     log="build/fuzz/$(basename "$target").log"
     if "$target" -max_total_time="$1" -rss_limit_mb=2048 -print_final_stats=1 "$corpus" ${seeds:+$([ -d "$seeds" ] && echo "$seeds")} >"$log" 2>&1; then
       passed=$((passed + 1))
-      echo "   $(basename "$target"): $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, no crash"
+      echo "   $(basename "$target"): $(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs ($(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$') a second), no crash"
     else
       failed=$((failed + 1))
       echo "   $(basename "$target"): FAILED"; tail -30 "$log"

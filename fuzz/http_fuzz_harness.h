@@ -1,0 +1,112 @@
+#pragma once
+// The client's response path (status lines, headers, 100 answers, body framing, trailers,
+// redirects, cookies, keep/close) fed from canned connections instead of sockets; shared by the
+// fuzz target of the profile and the one with shrunken caps.
+// Input: one byte of piece size (0: everything at once), one byte of flags, then the bytes the
+// server sends; "\xFF\xFE" starts the bytes of the next connection.
+// Flags: 1 the peer closes after its last byte; 2 POST instead of GET; bits 2-4 two to nine
+// calls on the same client.
+// Two short forms let small inputs reach the caps on heads and on cookies:
+// "\xFF\xFC" n c stands for the byte c repeated n * `runUnit` times, and then "\xFF\xFD" n and
+// a line up to its LF stand for that line repeated n * `lineUnit` times, each "#" in it replaced
+// by the copy's number, so that repeated Set-Cookie lines name distinct cookies.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/http_client.h"
+#include "monitor/http_error.h"
+#include "tests/support/doubles/memory_connection.h"
+
+namespace lantervo::fuzz {
+
+struct HttpFuzzShape {
+  HttpLimits limits;
+  // Each connection's bytes after expansion; small keeps every run quick.
+  std::size_t scriptBytes = 0;
+  std::size_t runUnit = 0;
+  std::size_t lineUnit = 0;
+};
+
+inline std::string ExpandRuns(std::string_view in, std::size_t unit, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
+    if (in.substr(i, 2) == "\xFF\xFC" && i + 3 < in.size()) {
+      out.append(std::min(static_cast<unsigned char>(in[i + 2]) * unit, limit - out.size()),
+                 in[i + 3]);
+      i += 4;
+    } else {
+      out += in[i++];
+    }
+  }
+  return out;
+}
+
+inline std::string ExpandLines(std::string_view in, std::size_t unit, std::size_t limit) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size() && out.size() < limit;) {
+    if (in.substr(i, 2) != "\xFF\xFD" || i + 2 >= in.size()) {
+      out += in[i++];
+      continue;
+    }
+    const std::size_t copies = static_cast<unsigned char>(in[i + 2]) * unit;
+    std::size_t end = in.find('\n', i + 3);
+    end = end == std::string_view::npos ? in.size() : end + 1;
+    const std::string_view line = in.substr(i + 3, end - i - 3);
+    for (std::size_t copy = 0; copy < copies && out.size() < limit; ++copy) {
+      for (std::size_t at = 0; at < line.size();) {
+        const std::size_t hash = std::min(line.find('#', at), line.size());
+        out.append(line.substr(at, hash - at));
+        if (hash < line.size()) out += std::to_string(copy);
+        at = hash + 1;
+      }
+    }
+    i = end;
+  }
+  return out;
+}
+
+inline int RunHttpFuzz(const std::uint8_t* data, std::size_t size, const HttpFuzzShape& shape) {
+  if (size < 2) return 0;
+  const std::size_t piece = data[0];
+  const std::uint8_t flags = data[1];
+  std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
+  std::vector<MemoryScript> scripts;
+  while (scripts.size() < 4) {
+    std::size_t next = rest.find("\xFF\xFE");
+    MemoryScript script;
+    script.bytes = ExpandLines(ExpandRuns(rest.substr(0, next), shape.runUnit, shape.scriptBytes),
+                               shape.lineUnit, shape.scriptBytes);
+    if (piece) script.pieces = {piece};
+    script.closeAtEnd = (flags & 1) != 0;
+    scripts.push_back(std::move(script));
+    if (next == std::string_view::npos) break;
+    rest.remove_prefix(next + 2);
+  }
+  HttpClientOptions options;
+  options.connector = std::make_shared<MemoryConnector>(std::move(scripts));
+  options.maxBodyBytes = shape.scriptBytes;
+  options.limits = shape.limits;
+  options.now = [] { return std::int64_t{1704067200}; };
+  HttpClient client(options);
+  const int calls = 2 + ((flags >> 2) & 7);
+  for (int call = 0; call < calls; ++call) {
+    try {
+      if (flags & 2) {
+        client.Post("http://fuzz.test/form", {"a=1 2", "b=\xC5\xBE"});
+      } else {
+        // A host of many labels gives the cookies many domains to fill.
+        client.Get(call == 0 ? "http://a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.fuzz.test/a/b?q=1"
+                             : "c/d");
+      }
+    } catch (const HttpError&) {
+      // Failures are expected outcomes; crashes and hangs are what is looked for.
+    }
+  }
+  return 0;
+}
+
+}  // namespace lantervo::fuzz
