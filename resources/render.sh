@@ -14,3 +14,12 @@ for svg in "$here"/src/*.svg; do
   fi
   echo "$name.png"
 done
+# The application icon also at 256 px, the largest image of the Windows icon (Explorer's large
+# views), drawn from the vector source rather than scaled up.
+if command -v rsvg-convert >/dev/null; then
+  rsvg-convert --format=png -w 256 -h 256 --output="$here/rendered/app_icon_256.png" "$here/src/app_icon.svg"
+else
+  /usr/bin/convert -background none -density 384 "$here/src/app_icon.svg" -resize 256x256 \
+    "$here/rendered/app_icon_256.png"
+fi
+echo "app_icon_256.png"

@@ -29,7 +29,11 @@ foreach(piece IN LISTS pieces)
   run_convert(${source} -background none -resize ${size}! -depth 8 BGRA:${OUT}/${name}.bgra)
 endforeach()
 
-if(EXISTS ${RENDERED}/app_icon.png)
+if(EXISTS ${RENDERED}/app_icon_256.png)
+  # 256 px for Explorer's large views (stored as PNG inside the icon), 48, 32 and 16 for the rest.
+  run_convert(${RENDERED}/app_icon_256.png -background none -define icon:auto-resize=256,48,32,16
+              ${OUT}/app_icon.ico)
+elseif(EXISTS ${RENDERED}/app_icon.png)
   run_convert(${RENDERED}/app_icon.png -background none -define icon:auto-resize=48,32,16
               ${OUT}/app_icon.ico)
 else()

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -239,11 +240,22 @@ TEST(ProgramFile, CarriesVersionIconArtworkAndManifest) {
   ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
                              reinterpret_cast<void**>(&product), &length));
   EXPECT_STREQ(product, L"0.9.19");
+  wchar_t* copyright = nullptr;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\LegalCopyright",
+                             reinterpret_cast<void**>(&copyright), &length));
+  EXPECT_NE(std::wstring(copyright).find(L"QUORVIK Media"), std::wstring::npos);
 
   HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(image, nullptr);
-  EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */),
-            nullptr);
+  HRSRC group = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */);
+  ASSERT_NE(group, nullptr);
+  // The icon group: a 6-byte head, then 14 bytes an image whose first byte is its width (0 for
+  // 256); Explorer's large views want the 256 px image.
+  const auto* dir = static_cast<const unsigned char*>(LockResource(LoadResource(image, group)));
+  const int images = dir[4] | (dir[5] << 8);
+  std::set<int> widths;
+  for (int i = 0; i < images; ++i) widths.insert(dir[6 + 14 * i] == 0 ? 256 : dir[6 + 14 * i]);
+  EXPECT_EQ(widths, (std::set<int>{16, 32, 48, 256}));
   // The artwork at the sizes the windows use, as 32-bit pixels.
   const std::pair<const wchar_t*, DWORD> pieces[] = {{L"LOGO", 143 * 60 * 4},
                                                      {L"LAMP_RED", 60 * 60 * 4},

@@ -113,7 +113,10 @@ TEST(ReleaseZip, ReadmeIsUtf8WithByteOrderMarkAndWindowsLineEnds) {
   for (const std::string& half : {readme.substr(english, czech - english), readme.substr(czech)}) {
     for (const char* place :
          {"%LOCALAPPDATA%\\Lantervo", "HKEY_LOCAL_MACHINE\\Software\\QUORVIK Media\\Lantervo",
-          "HKEY_CURRENT_USER\\Software\\QUORVIK Media\\Lantervo", "LTV.log"})
+          "HKEY_CURRENT_USER\\Software\\QUORVIK Media\\Lantervo", "LTV.log",
+          // how to remove the autostart value the settings may have written
+          "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+          "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"})
       EXPECT_NE(half.find(place), std::string::npos) << place;
   }
 }
