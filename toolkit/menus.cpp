@@ -148,10 +148,14 @@ const ClassInfo& TPopupMenu::StaticClass() {
 }
 
 void TPopupMenu::Popup(int x, int y) {
+  Popped(x, y);
+  Changed(prop::Popup);
+}
+
+void TPopupMenu::Popped(int x, int y) {
   popupX_ = x;
   popupY_ = y;
   if (OnPopup) OnPopup(*this);
-  Changed(prop::Popup);
 }
 
 }  // namespace lantervo

@@ -93,6 +93,9 @@ class TPopupMenu : public TMenu {
   NotifyEvent OnPopup;
   // Asks the front end to open the menu at a screen point (a "Popup" notification).
   void Popup(int x, int y);
+  // The platform opened the menu itself at a screen point (a notification area's own menu):
+  // OnPopup runs as for Popup, and no other opening is asked for.
+  void Popped(int x, int y);
   int PopupX() const { return popupX_; }
   int PopupY() const { return popupY_; }
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QWindow>
 
 #include "frontends/qt/control_bindings.h"
 #include "frontends/qt/menu_bindings.h"
@@ -78,6 +79,16 @@ void FormWindow::ApplyFlags() {
 void FormWindow::ApplyWindowManagerHints() {
   // Qt writes its own hints when it creates the window or changes its flags; ours come after.
   if (auto hints = MotifHintsFor(form_)) SetMotifHints(*this, *hints);
+  // A changed flag may have made the native window anew; it belongs to its owner again.
+  if (owner_ && windowHandle()) {
+    owner_->winId();
+    windowHandle()->setTransientParent(owner_->windowHandle());
+  }
+}
+
+void FormWindow::SetOwner(QWidget* owner) {
+  owner_ = owner;
+  ApplyWindowManagerHints();
 }
 
 void FormWindow::showEvent(QShowEvent* event) {

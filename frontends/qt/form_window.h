@@ -2,6 +2,7 @@
 // A window: a fixed-size top-level widget whose client area holds the form's controls at their
 // client coordinates, with the main menu above it. The close box asks TForm::Close; keys reach
 // the form's action shortcuts before the focused control.
+#include <QPointer>
 #include <QWidget>
 #include <memory>
 
@@ -29,6 +30,9 @@ class FormWindow : public QWidget {
   void ApplyFlags();
   // The window manager's hints that Qt's flags do not set (X11).
   void ApplyWindowManagerHints();
+  // The window this one belongs to (transient for, on X11): kept above it, never behind.
+  void SetOwner(QWidget* owner);
+  QWidget* Owner() const { return owner_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -40,6 +44,7 @@ class FormWindow : public QWidget {
   QWidget* client_;
   QMenuBar* menuBar_ = nullptr;
   MenuTree* menuTree_ = nullptr;
+  QPointer<QWidget> owner_;
 };
 
 // Makes the native window of a form, with its controls, menus and pop-up menus.

@@ -122,6 +122,9 @@ FormWindow& QtDesktop::WindowOf(TForm& form) {
   if (!entry->window) {
     entry->window = BuildFormWindow(form);
     if (!form.WindowClassName().empty()) ClaimInstance(form);
+    // The other windows belong to the main window, as on Windows: the window manager keeps them
+    // above it, so a click on the disabled main window cannot bury an open dialog.
+    if (TForm* main = MainForm(); main && main != &form) entry->window->SetOwner(&WindowOf(*main));
   }
   return *entry->window;
 }

@@ -2,8 +2,10 @@
 
 #include <QCursor>
 
+#include "frontends/qt/menu_bindings.h"
 #include "frontends/qt/qt_convert.h"
 #include "toolkit/images.h"
+#include "toolkit/menus.h"
 #include "toolkit/tray_icon.h"
 
 namespace lantervo::qt {
@@ -34,6 +36,10 @@ TrayBinding::TrayBinding(TTrayIcon& icon, Desktop& desktop)
   native_.setObjectName(ToQt(icon.Name()));
   connect(&native_, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+  connect(&contextMenu_, &QMenu::aboutToShow, this, [this] {
+    const QPoint at = QCursor::pos();
+    if (alive_ && icon_.PopupMenu()) icon_.PopupMenu()->Popped(at.x(), at.y());
+  });
   Update();
   native_.show();
 }
@@ -48,6 +54,22 @@ void TrayBinding::Update() {
   if (const TImageList* list = icon_.Icons()) picture = ListImage(*list, icon_.IconIndex());
   native_.setIcon(QIcon(picture));
   native_.setToolTip(ToQt(icon_.PlatformHint()));
+  ApplyPopupMenu();
+}
+
+void TrayBinding::ApplyPopupMenu() {
+  TPopupMenu* popup = icon_.PopupMenu();
+  if (menuTree_ && (!popup || &menuTree_->Menu() != popup)) {
+    delete menuTree_;
+    menuTree_ = nullptr;
+    contextMenu_.clear();
+    native_.setContextMenu(nullptr);
+  }
+  if (popup && !menuTree_) {
+    contextMenu_.setObjectName(ToQt(popup->Name()));
+    menuTree_ = new MenuTree(*popup, &contextMenu_);
+    native_.setContextMenu(&contextMenu_);
+  }
 }
 
 void TrayBinding::ShowBalloon(const Balloon& balloon) {
@@ -67,11 +89,13 @@ void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {
     case QSystemTrayIcon::Trigger:
       desktop_.Dispatch([this] { icon_.Click(); });
       break;
-    case QSystemTrayIcon::Context: {
-      const QPoint at = QCursor::pos();
-      desktop_.Dispatch([&] { icon_.ContextPopup(at.x(), at.y()); });
+    case QSystemTrayIcon::Context:
+      // The tray has opened its context menu already; without one, the icon's menu opens here.
+      if (!native_.contextMenu()) {
+        const QPoint at = QCursor::pos();
+        desktop_.Dispatch([this, at] { icon_.ContextPopup(at.x(), at.y()); });
+      }
       break;
-    }
     default:
       break;
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The notification-area icon: a QSystemTrayIcon with the icon list's picture, the tooltip,
 // double click, the pop-up menu at the pointer and balloons.
+#include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <memory>
@@ -14,6 +15,8 @@ namespace lantervo {
 class TTrayIcon;
 
 namespace qt {
+
+class MenuTree;
 
 class TrayBinding : public QObject {
  public:
@@ -38,10 +41,15 @@ class TrayBinding : public QObject {
 
  private:
   void Activated(QSystemTrayIcon::ActivationReason reason);
+  void ApplyPopupMenu();
   TTrayIcon& icon_;
   WeakRef<TTrayIcon> alive_;
   Desktop& desktop_;
   QSystemTrayIcon native_;
+  // The icon's pop-up menu as the tray's own context menu, which every kind of notification
+  // area opens itself (an XEmbed tray on the press, a StatusNotifier host through D-Bus).
+  QMenu contextMenu_;
+  MenuTree* menuTree_ = nullptr;
   Message last_;
   int messageCount_ = 0;
 };

@@ -6,9 +6,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <atomic>
 #include <thread>
 
@@ -223,12 +225,43 @@ TEST_F(TrayTest, DoubleClickAndContextClickReachTheIcon) {
   TrayBinding& binding = *desktop.TrayOf(*tray);
   Q_EMIT binding.Native().activated(QSystemTrayIcon::DoubleClick);
   EXPECT_EQ(doubleClicks, 1);
-  Q_EMIT binding.Native().activated(QSystemTrayIcon::Context);
-  EXPECT_EQ(popups, 1);
-  auto* menu = QApplication::activePopupWidget();
-  ASSERT_NE(menu, nullptr) << "the pop-up menu opened";
+  // The pop-up menu is the tray's own context menu, which every kind of notification area
+  // opens itself on the right click; the icon's handler runs as it opens.
+  QMenu* menu = binding.Native().contextMenu();
+  ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->objectName(), QStringLiteral("popupTray"));
+  ASSERT_EQ(menu->actions().size(), 1);
+  EXPECT_TRUE(menu->actions()[0]->text().contains(QStringLiteral("Show")));
+  Q_EMIT binding.Native().activated(QSystemTrayIcon::Context);
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "not opened a second time";
+  menu->popup(QPoint(10, 20));
+  EXPECT_EQ(popups, 1);
+  EXPECT_EQ(QApplication::activePopupWidget(), menu);
   menu->close();
+}
+
+TEST(QtDesktopTest, TheOtherWindowsBelongToTheMainWindow) {
+  QtDesktop desktop;
+  TForm main(desktop);
+  TForm dialog(desktop);
+  desktop.SetMainForm(&main);
+  FormWindow& dialogWindow = desktop.WindowOf(dialog);
+  dialog.Show();
+  ASSERT_NE(dialogWindow.windowHandle(), nullptr);
+  FormWindow* mainWindow = desktop.ExistingWindowOf(main);
+  ASSERT_NE(mainWindow, nullptr);
+  // Transient for the main window: the window manager keeps it above, also after a click on
+  // the disabled main window.
+  EXPECT_EQ(dialogWindow.windowHandle()->transientParent(), mainWindow->windowHandle());
+  EXPECT_EQ(mainWindow->windowHandle()->transientParent(), nullptr);
+  // A change of the title bar makes the native window anew; it still belongs to the main one.
+  dialog.SetBorderIcons(0);
+  dialog.Hide();
+  dialog.Show();
+  EXPECT_EQ(dialogWindow.windowHandle()->transientParent(), mainWindow->windowHandle());
+  dialog.Hide();
+  desktop.SetMainForm(nullptr);
 }
 
 TEST(QtDesktopTest, ASecondDesktopFindsTheFirstInstancesMainWindow) {
