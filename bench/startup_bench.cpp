@@ -211,6 +211,45 @@ class WindowWatch {
   xcb_atom_t pid_ = 0;
 };
 
+// Exec of `program` until the X server has mapped a top-level window of it; the process is then
+// told to end (SIGTERM) and waited for. False when it ended before.
+bool TimeToMappedWindow(WindowWatch& watch, const std::string& program, const std::string& config,
+                        double& seconds) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (!config.empty()) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const bool shown = watch.WaitShown(child);
+  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (shown) {
+    kill(child, SIGTERM);
+    waitpid(child, nullptr, 0);
+  }
+  return shown;
+}
+
+// The peer: a bare Qt window as a process, from exec until the X server has mapped it.
+void BM_ProcessBareQtWindow(benchmark::State& state) {
+  WindowWatch watch;
+  if (!watch.Usable()) {
+    state.SkipWithError("needs an X display (DISPLAY)");
+    return;
+  }
+  for (auto _ : state) {
+    double seconds = 0;
+    if (!TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, seconds)) {
+      state.SkipWithError("the bare window ended before it was shown");
+      return;
+    }
+    state.SetIterationTime(seconds);
+  }
+}
+BENCHMARK(BM_ProcessBareQtWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
 // The program as a process on the X display: from exec until the X server has mapped its main
 // window (start-up, the row reset and the window's show are behind it), with the same folder.
 void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
@@ -234,23 +273,12 @@ void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
   const QString name = lantervo::qt::InstanceName(lantervo::kMainWindowClass);
   for (auto _ : state) {
     while (lantervo::qt::InstanceRunning(name)) usleep(1000);  // the last one is gone
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-      setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      setenv("QT_QPA_PLATFORM", "xcb", 1);
-      execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    const bool shown = watch.WaitShown(child);
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (!shown) {
+    double seconds = 0;
+    if (!TimeToMappedWindow(watch, program, config, seconds)) {
       state.SkipWithError("the program ended before its window was shown");
       return;
     }
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    state.SetIterationTime(seconds);
   }
 }
 BENCHMARK(BM_ProcessStartupToShownMainWindow)
@@ -292,6 +320,8 @@ int main(int argc, char** argv) {
   lantervo::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   std::printf("\n");
+  const double bare = reporter.Time("BM_ProcessBareQtWindow/iterations:10/manual_time");
+  if (bare > 0) std::printf("bare Qt window, exec to shown window: %7.1f ms\n", bare);
   for (const int servers : {100, 10000, 40000}) {
     const std::string arg = "/" + std::to_string(servers);
     const double startup =
@@ -306,6 +336,10 @@ int main(int argc, char** argv) {
       std::printf(
           "%6d servers, exec to shown main window:                    %7.1f ms (goal: %s)\n",
           servers, process, goal);
+    const char* ratioGoal = servers == 10000 ? "<= 1.5" : servers == 40000 ? "<= 2.0" : "-";
+    if (process > 0 && bare > 0)
+      std::printf("%6d servers, exec to shown main window / bare Qt window: %5.2fx (goal: %s)\n",
+                  servers, process / bare, ratioGoal);
   }
   std::printf(
       "resident memory after an hour of runs over %d servers: see rss_after_hour_MB "
