@@ -13,6 +13,7 @@
 
 namespace lantervo {
 
+class TFont;
 class TForm;
 class TTrayIcon;
 
@@ -90,6 +91,12 @@ class Desktop {
   // what already waits there, under the application-wide handler. Only from the user-interface
   // thread. Work that a burst of changes would each ask for is done there once.
   virtual void Post(std::function<void()> operation) = 0;
+
+  // The width in pixels (at 96 dots per inch) of a caption drawn on one line in the font, its
+  // accelerator marks ("&") resolved as the platform draws them. Layouts grow where a
+  // translated caption needs it. Here: half the font's height a character; the front ends
+  // measure with the platform's fonts.
+  virtual int CaptionWidth(const TFont& font, const std::string& caption);
 
   // The message loop: runs until Quit; carries out hand-offs as they come.
   virtual void Run() = 0;

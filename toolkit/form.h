@@ -76,6 +76,9 @@ class TForm : public TWinControl {
   // action lists owned by the window). Answers whether one ran; none runs while the window is
   // disabled.
   bool IsShortCut(std::uint16_t key, ShiftState shift);
+  // Called after the window's captions were translated (or translated again): a window that
+  // lays itself out for its texts does so here.
+  virtual void CaptionsTranslated() {}
 
  protected:
   void VisibleChanged() override;

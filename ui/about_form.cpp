@@ -70,6 +70,7 @@ TFormAbout::TFormAbout(Desktop& desktop) : TForm(desktop) {
   Button1->OnClick = [this](Component& sender) { Button1Click(sender); };
 
   TranslateComponent(*this);
+  CaptionsTranslated();
 }
 
 TFormAbout::~TFormAbout() = default;
@@ -81,6 +82,10 @@ void TFormAbout::Label2Click(Component&) {
 
 void TFormAbout::Button1Click(Component&) {
   Hide();
+}
+
+void TFormAbout::CaptionsTranslated() {
+  FitTexts(*this, textFit_);
 }
 
 }  // namespace lantervo

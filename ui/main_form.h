@@ -21,6 +21,7 @@
 #include "toolkit/timer.h"
 #include "toolkit/tray_icon.h"
 #include "ui/server_table_rows.h"
+#include "ui/text_fit.h"
 
 namespace lantervo {
 
@@ -63,6 +64,8 @@ class TMainForm : public TForm {
  public:
   explicit TMainForm(MainFormContext context);
   ~TMainForm() override;
+  // Lays the window out for its translated captions (see TextFit).
+  void CaptionsTranslated() override;
 
   // The server table and its view.
   ServerTable setServer;
@@ -205,6 +208,7 @@ class TMainForm : public TForm {
   std::unique_ptr<TLTVCheck> check_;
   std::unique_ptr<EventLog> ownedLog_;
   bool startupFailed_ = false;
+  std::unique_ptr<TextFit> textFit_;
 };
 
 }  // namespace lantervo

@@ -75,6 +75,7 @@ TFormServers::TFormServers(Desktop& desktop) : TForm(desktop) {
   buttonOK->OnClick = [this](Component& sender) { buttonOKClick(sender); };
 
   TranslateComponent(*this);
+  CaptionsTranslated();
 }
 
 TFormServers::~TFormServers() = default;
@@ -220,6 +221,10 @@ void TFormServers::LeaveDialog() {
   mainForm->SetEnabled(true);
   mainForm->timerCheck->SetEnabled(true);
   Hide();
+}
+
+void TFormServers::CaptionsTranslated() {
+  FitTexts(*this, textFit_);
 }
 
 }  // namespace lantervo

@@ -2,10 +2,12 @@
 // The server dialog: enters a new server or changes the current one. Not modal: the command
 // that opens it disables the main window and stops the check timer; OK (with valid input) and
 // Cancel undo both and hide the dialog.
+#include <memory>
 #include <string>
 
 #include "toolkit/form.h"
 #include "toolkit/std_controls.h"
+#include "ui/text_fit.h"
 
 namespace lantervo {
 
@@ -17,6 +19,8 @@ class TFormServers : public TForm {
  public:
   explicit TFormServers(Desktop& desktop);
   ~TFormServers() override;
+  // Lays the window out for its translated captions (see TextFit).
+  void CaptionsTranslated() override;
 
   // The window whose table the dialog writes; set by the program after creating both.
   TMainForm* mainForm = nullptr;
@@ -62,6 +66,7 @@ class TFormServers : public TForm {
   void SetTitle(const std::string& caption);
   void WriteFields(int timeout);
   void LeaveDialog();
+  std::unique_ptr<TextFit> textFit_;
 };
 
 }  // namespace lantervo

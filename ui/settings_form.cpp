@@ -157,6 +157,7 @@ TButton& TformSettings::NewButton(const std::string& name, const std::string& ca
 
 void TformSettings::FormCreate() {
   TranslateComponent(*this);
+  CaptionsTranslated();
   // Gathered once: a catalog added while the program runs is listed after the next start.
   std::vector<std::string> languages;
   ListLanguages(kDefaultDomain, languages);
@@ -317,7 +318,14 @@ void TformSettings::ApplyConfig() {
   SwitchLanguage(config.Language);
   for (Component* window : std::initializer_list<Component*>{
            &main, main.formServers, main.formSettings, main.formAbout, main.formUpdate})
-    if (window) RetranslateComponent(*window);
+    if (window) {
+      RetranslateComponent(*window);
+      if (auto* form = dynamic_cast<TForm*>(window)) form->CaptionsTranslated();
+    }
+}
+
+void TformSettings::CaptionsTranslated() {
+  FitTexts(*this, textFit_);
 }
 
 }  // namespace lantervo

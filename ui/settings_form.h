@@ -3,11 +3,13 @@
 // Not modal: the Settings command disables the main window and shows it; Save (with valid
 // input) and Cancel enable the main window again and hide it. It fills its controls from the
 // registry each time it is shown and never reads AppConfig.
+#include <memory>
 #include <string>
 
 #include "platform/autostart.h"
 #include "toolkit/form.h"
 #include "toolkit/std_controls.h"
+#include "ui/text_fit.h"
 
 namespace lantervo {
 
@@ -20,6 +22,8 @@ class TformSettings : public TForm {
  public:
   explicit TformSettings(Desktop& desktop);
   ~TformSettings() override;
+  // Lays the window out for its translated captions (see TextFit).
+  void CaptionsTranslated() override;
 
   // The program's main window; set by the program after creating both.
   TMainForm* mainForm = nullptr;
@@ -89,6 +93,7 @@ class TformSettings : public TForm {
 
   std::string autostartFolder_;
   std::string executablePath_;
+  std::unique_ptr<TextFit> textFit_;
 };
 
 }  // namespace lantervo

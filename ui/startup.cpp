@@ -47,6 +47,7 @@ void TMainForm::FormCreate(Component&) {
     TP_GlobalIgnoreClass(TParam::StaticClass());
   TP_GlobalIgnoreClassProperty(TFieldDef::StaticClass(), "Name");
   TranslateComponent(*this);
+  CaptionsTranslated();
 }
 
 void TMainForm::Startup() {
@@ -179,6 +180,10 @@ void TMainForm::FormCloseQuery(Component&, bool& canClose) {
   }
   canClose = false;
   actionHideExecute(*this);
+}
+
+void TMainForm::CaptionsTranslated() {
+  FitTexts(*this, textFit_);
 }
 
 }  // namespace lantervo

@@ -73,6 +73,7 @@ TFormUpdate::TFormUpdate(Desktop& desktop) : TForm(desktop) {
   buttonClose->OnClick = [this](Component& sender) { buttonCloseClick(sender); };
 
   TranslateComponent(*this);
+  CaptionsTranslated();
 }
 
 TFormUpdate::~TFormUpdate() = default;
@@ -91,6 +92,10 @@ void TFormUpdate::buttonDownloadClick(Component&) {
 
 void TFormUpdate::buttonCloseClick(Component&) {
   Hide();
+}
+
+void TFormUpdate::CaptionsTranslated() {
+  FitTexts(*this, textFit_);
 }
 
 }  // namespace lantervo

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
@@ -237,6 +238,11 @@ MessageBoxAnswer QtDesktop::ShowMessageBox(const TForm* owner, const std::string
   for (const auto& [button, answer] : choices)
     if (answer == MessageBoxAnswer::Cancel) return answer;
   return buttons == MessageBoxButtons::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::None;
+}
+
+int QtDesktop::CaptionWidth(const TFont& font, const std::string& caption) {
+  // As the labels and buttons draw it: the accelerator marks resolved, the font as mapped.
+  return QFontMetrics(ToQFont(font)).horizontalAdvance(LabelCaption(caption));
 }
 
 bool QtDesktop::ShellOpen(const TForm* owner, const std::string& target) {

@@ -30,6 +30,7 @@ class QtDesktop : public Desktop {
                                   const std::string& text, MessageBoxIcon icon,
                                   MessageBoxButtons buttons) override;
   bool ShellOpen(const TForm* owner, const std::string& target) override;
+  int CaptionWidth(const TFont& font, const std::string& caption) override;
   std::uint16_t AddGlobalAtom(const std::string& name) override;
   bool RegisterHotKey(TForm& window, int id, std::uint32_t modifiers,
                       std::uint32_t virtualKey) override;

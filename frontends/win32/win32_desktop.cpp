@@ -131,6 +131,18 @@ MessageBoxAnswer Win32Desktop::ShowMessageBox(const TForm* owner, const std::str
   return static_cast<MessageBoxAnswer>(answer);
 }
 
+int Win32Desktop::CaptionWidth(const TFont& font, const std::string& caption) {
+  // As the controls draw it: the font at the design resolution, "&" marks taken as prefixes.
+  HDC dc = GetDC(nullptr);
+  const HGDIOBJ previous = SelectObject(dc, FontFor(font));
+  const std::wstring text = platform::Widen(caption);
+  RECT bounds{0, 0, 0, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, previous);
+  ReleaseDC(nullptr, dc);
+  return static_cast<int>(bounds.right - bounds.left);
+}
+
 bool Win32Desktop::ShellOpen(const TForm* owner, const std::string& target) {
   const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
       Owner(owner), L"open", platform::Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
