@@ -61,7 +61,10 @@ FormWindow::FormWindow(TForm& form)
 FormWindow::~FormWindow() = default;
 
 void FormWindow::ApplyFlags() {
-  Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  // A window with an owner is its dialog: only then does X11 get to know the owner
+  // (WM_TRANSIENT_FOR), and the window manager keep it above.
+  const Qt::WindowFlags type = owner_ ? Qt::Dialog : Qt::Window;
+  Qt::WindowFlags flags = type | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   const auto icons = form_.BorderIcons();
   if (icons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   if ((icons & biSystemMenu) && (icons & biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
@@ -69,7 +72,7 @@ void FormWindow::ApplyFlags() {
       form_.GetBorderStyle() == bsSizeable || form_.GetBorderStyle() == bsSizeToolWin;
   if ((icons & biSystemMenu) && (icons & biMaximize) && sizeable)
     flags |= Qt::WindowMaximizeButtonHint;
-  if (form_.GetBorderStyle() == bsNone) flags = Qt::Window | Qt::FramelessWindowHint;
+  if (form_.GetBorderStyle() == bsNone) flags = type | Qt::FramelessWindowHint;
   const bool wasVisible = isVisible();
   setWindowFlags(flags);
   ApplyWindowManagerHints();
@@ -88,7 +91,7 @@ void FormWindow::ApplyWindowManagerHints() {
 
 void FormWindow::SetOwner(QWidget* owner) {
   owner_ = owner;
-  ApplyWindowManagerHints();
+  ApplyFlags();
 }
 
 void FormWindow::showEvent(QShowEvent* event) {
