@@ -1,17 +1,15 @@
 #include "core/server_table.h"
 
-#include <ext/pb_ds/assoc_container.hpp>
-#include <ext/pb_ds/tree_policy.hpp>
-
 #include <algorithm>
 
 #include "platform/error.h"
 
 namespace lantervo {
 
-// Rows ordered by Name, equal names by the order in which they took their place. An order-
-// statistics tree keeps inserts, deletes and positional access logarithmic, so a list of many
-// thousand servers never costs quadratic time to build.
+// Rows ordered by Name, equal names by the order in which they took their place. A sorted array
+// of row pointers: positional access, which the cursor, the check run and the grid use all the
+// time, is direct; a whole list is sorted once when it is loaded; one row placed or removed moves
+// only pointers (a list of 40,000 servers moves 320 KB, a few microseconds).
 struct RowOrder {
   const ServerTable* table;
   bool operator()(const Row* a, const Row* b) const {
@@ -22,34 +20,49 @@ struct RowOrder {
 
 class RowStore {
  public:
-  explicit RowStore(const ServerTable* table) : tree_(RowOrder{table}) {}
+  explicit RowStore(const ServerTable* table) : order_{table} {}
   ~RowStore() { Clear(); }
-  int Size() const { return static_cast<int>(tree_.size()); }
-  Row& At(int index) const { return **tree_.find_by_order(static_cast<size_t>(index)); }
+  RowStore(const RowStore&) = delete;
+  RowStore& operator=(const RowStore&) = delete;
+
+  int Size() const { return static_cast<int>(rows_.size()); }
+  Row& At(int index) const { return *rows_[static_cast<std::size_t>(index)]; }
+  // Places the row after every row that orders before or equal to it.
   int Insert(std::unique_ptr<Row> row) {
-    Row* raw = row.release();
-    tree_.insert(raw);
-    return static_cast<int>(tree_.order_of_key(raw));
+    auto at = std::upper_bound(rows_.begin(), rows_.end(), row.get(), order_);
+    at = rows_.insert(at, row.release());
+    return static_cast<int>(at - rows_.begin());
+  }
+  // All rows at once, in any order: one sort instead of a search per row.
+  void Assign(std::vector<std::unique_ptr<Row>> rows) {
+    Clear();
+    rows_.reserve(rows.size());
+    for (auto& row : rows) rows_.push_back(row.release());
+    std::sort(rows_.begin(), rows_.end(), order_);
   }
   std::unique_ptr<Row> Erase(int index) {
-    auto it = tree_.find_by_order(static_cast<size_t>(index));
-    std::unique_ptr<Row> row(*it);
-    tree_.erase(it);
+    const auto at = rows_.begin() + index;
+    std::unique_ptr<Row> row(*at);
+    rows_.erase(at);
     return row;
   }
   void Clear() {
-    for (Row* row : tree_) delete row;
-    tree_.clear();
+    for (Row* row : rows_) delete row;
+    rows_.clear();
+  }
+  // Takes the rows of another table's store; this store's table orders them alike.
+  void Take(RowStore& other) {
+    Clear();
+    rows_.swap(other.rows_);
   }
   template <typename F>
   void ForEach(F&& f) const {
-    for (const Row* row : tree_) f(row);
+    for (const Row* row : rows_) f(row);
   }
 
  private:
-  __gnu_pbds::tree<Row*, __gnu_pbds::null_type, RowOrder, __gnu_pbds::rb_tree_tag,
-                   __gnu_pbds::tree_order_statistics_node_update>
-      tree_;
+  RowOrder order_;
+  std::vector<Row*> rows_;  // owned
 };
 
 namespace {
@@ -97,7 +110,6 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
       collator_(other.collator_),
       rows_(std::make_unique<RowStore>(this)),
       changes_(std::move(other.changes_)) {
-  // The row order refers to its table, so rows are moved over one by one.
   fields_ = std::move(other.fields_);
   nameField_ = other.nameField_;
   open_ = other.open_;
@@ -111,7 +123,8 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
   nextPlaced_ = other.nextPlaced_;
   AfterInsert = std::move(other.AfterInsert);
   AfterDelete = std::move(other.AfterDelete);
-  while (other.rows_->Size() > 0) rows_->Insert(other.rows_->Erase(0));
+  // The order refers to its table; the rows keep theirs, as both tables order alike.
+  rows_->Take(*other.rows_);
 }
 
 int ServerTable::RowCount() const {
@@ -156,10 +169,11 @@ void ServerTable::CreateList() {
 void ServerTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Cell>> cells) {
   fields_ = std::move(fields);
   nameField_ = FieldIndex("Name");
-  rows_->Clear();
   nextEntry_ = 0;
   nextPlaced_ = 0;
   // Rows arrive in file order, which also orders equal names.
+  std::vector<std::unique_ptr<Row>> rows;
+  rows.reserve(cells.size());
   for (auto& rowCells : cells) {
     auto row = std::make_unique<Row>();
     row->cells = std::move(rowCells);
@@ -167,8 +181,9 @@ void ServerTable::Load(std::vector<FieldDef> fields, std::vector<std::vector<Cel
     row->entry = nextEntry_++;
     row->placed = nextPlaced_++;
     UpdateNameKey(*row);
-    rows_->Insert(std::move(row));
+    rows.push_back(std::move(row));
   }
+  rows_->Assign(std::move(rows));
   open_ = true;
   changed_ = false;
   mode_ = Mode::Browse;
@@ -261,7 +276,8 @@ void ServerTable::BeginEdit() {
     AppendRow();
     return;
   }
-  pending_ = At(current_);
+  // The edit buffer needs the values only; the row keeps its place and its key.
+  pending_.cells = At(current_).cells;
   mode_ = Mode::Edit;
   modified_ = false;
 }

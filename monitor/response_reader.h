@@ -53,7 +53,6 @@ class ResponseReader {
   int readTimeoutMs_;
   const CallGuard* guard_;
   HttpLimits limits_;
-  std::unique_ptr<char[]> scratch_;  // what one receive brings in
   std::string buffer_;
   std::size_t pos_ = 0;
   bool closed_ = false;
