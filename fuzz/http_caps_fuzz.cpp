@@ -5,15 +5,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const lantervo::fuzz::HttpFuzzShape shape = [] {
     lantervo::fuzz::HttpFuzzShape s;
-    s.limits.lineLength = 512;
-    s.limits.headLines = 40;
-    s.limits.headBytes = 4096;
-    s.limits.cookiesPerDomain = 6;
-    s.limits.cookies = 30;
-    s.limits.cookieBytes = 96;
-    s.limits.cookieHeaderBytes = 256;
-    s.scriptBytes = 10 << 10;
-    s.runUnit = 8;
+    s.limits.lineLength = 128;
+    s.limits.headLines = 12;
+    s.limits.headBytes = 768;
+    s.limits.cookiesPerDomain = 3;
+    s.limits.cookies = 8;
+    s.limits.cookieBytes = 48;
+    s.limits.cookieHeaderBytes = 96;
+    s.scriptBytes = 2 << 10;
+    s.runUnit = 2;
     s.lineUnit = 1;
     return s;
   }();

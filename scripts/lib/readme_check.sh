@@ -26,21 +26,31 @@ check_readme_commands() {
 # (SIGTERM, which quits it as Quit does) and must end by itself with exit code 0.
 run_program_from_copy() {  # $1: copy, $2: a home of its own
   local copy=$1 home=$2 out="$2/run.out" pid program i
-  program="$(cd "$copy" && pwd)/build/qt-release/frontends/qt/lantervo"
+  copy=$(cd "$copy" && pwd)
   HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share \
     timeout 1800 "$copy/scripts/run" >"$out" 2>&1 &
   pid=$!
   for i in $(seq 1800); do
-    pgrep -f -x "$program" >/dev/null && break
+    program=$(program_of_copy "$copy")
+    [ -n "$program" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 1
   done
   sleep 3
-  pkill -TERM -f -x "$program"
+  [ -n "$program" ] && kill -TERM "$program"
   wait "$pid"
   local rc=$?
   cat "$out"
   grep -q "== starting" "$out" && [ "$rc" -eq 0 ]
+}
+
+# The program scripts/run started in the copy: the process of that name working in the copy.
+program_of_copy() {  # $1: the copy's absolute path
+  local p
+  for p in $(pgrep -f "build/qt-release/frontends/qt/lantervo"); do
+    [ "$(readlink "/proc/$p/cwd")" = "$1" ] && [ "$(readlink "/proc/$p/exe")" = "$1/build/qt-release/frontends/qt/lantervo" ] &&
+      { echo "$p"; return; }
+  done
 }
 
 install_from_copy() {  # $1: copy, $2: home
