@@ -26,7 +26,7 @@ int Desktop::CaptionWidth(const TFont& font, const std::string& caption) {
     ++characters;
   }
   const auto height = std::llabs(font.Height());
-  return static_cast<int>((characters * height + 1) / 2);
+  return static_cast<int>((characters * height * 5 + 10) / 11);
 }
 
 void Desktop::Dispatch(const std::function<void()>& operation) {

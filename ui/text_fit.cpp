@@ -88,12 +88,18 @@ void TextFit::Apply() {
   std::vector<TControl*> controls;
   Collect(form_, controls);
 
-  // Buttons and captioned check boxes grow to their captions; what follows on their row moves.
+  // Buttons, captioned check boxes and labels of a fixed single line grow to their captions;
+  // what follows on their row moves.
   for (TControl* control : controls) {
     const bool button = dynamic_cast<TButton*>(control) != nullptr;
     const bool checkBox = dynamic_cast<TCheckBox*>(control) != nullptr;
-    if ((!button && !checkBox) || control->Caption().empty() || !control->Parent()) continue;
-    const std::int64_t need = width(*control) + (button ? kButtonChrome : kCheckBoxChrome);
+    const auto* label = dynamic_cast<TLabel*>(control);
+    const bool lineLabel =
+        label && !label->AutoSize() && label->Height() <= std::abs(label->Font()->Height()) + 6;
+    if ((!button && !checkBox && !lineLabel) || control->Caption().empty() || !control->Parent())
+      continue;
+    const std::int64_t chrome = button ? kButtonChrome : checkBox ? kCheckBoxChrome : 0;
+    const std::int64_t need = width(*control) + chrome;
     if (need <= control->Width()) continue;
     const std::int64_t right = control->Left() + control->Width();
     for (TControl* other : control->Parent()->Controls())

@@ -21,7 +21,8 @@ class TextFit {
   // What a button and a check box draw beside their caption.
   static constexpr int kButtonChrome = 16;
   static constexpr int kCheckBoxChrome = 22;
-  static constexpr int kTitleChrome = 10;
+  // A header keeps three edges of two pixels either side of a title.
+  static constexpr int kTitleChrome = 12;
 
   // Takes the window's layout as designed (a translation changes captions, not the layout);
   // every Apply starts from it.

@@ -1,7 +1,7 @@
 // Room for translated captions: in English the windows keep the window tables' layout to the
 // pixel; in Czech no label runs under the control beside it, buttons hold their captions, the grid
 // titles fit their columns and the windows grow with what moved; back in English all returns.
-// Measured with the headless desktop's metric (half the font height a character); the front
+// Measured with the headless desktop's metric (5 pixels a character at 8 points); the front
 // ends' tests check the same with the platforms' fonts.
 #include <map>
 #include <tuple>
