@@ -1,11 +1,10 @@
 // Lantervo on a Linux desktop: the Qt desktop, the registry store, then the program.
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QIcon>
+#include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <vector>
 
 #include "app/program.h"
 #include "frontends/qt/data_folder.h"
@@ -17,35 +16,51 @@
 
 namespace {
 
-// Qt aborts with a core dump when it finds no display to connect to; a user who started the
-// program from a console without one gets a plain line instead. Other platforms than X11
-// (Wayland, offscreen) are left to Qt.
-bool DisplayMissing() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (platform && *platform && std::strncmp(platform, "xcb", 3) != 0) return false;
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (!(platform && *platform) && wayland && *wayland) return false;
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  const bool failed = xcb_connection_has_error(connection) != 0;
-  xcb_disconnect(connection);
-  if (!failed) return false;
-  const char* display = std::getenv("DISPLAY");
-  if (display && *display) {
-    std::fprintf(stderr,
-                 "lantervo: cannot open the display \"%s\"; Lantervo needs a desktop session.\n",
-                 display);
-  } else {
-    std::fprintf(stderr,
-                 "lantervo: no display (DISPLAY is not set); Lantervo needs a desktop session.\n");
+// Qt ends a program that finds no display with a fatal message and abort(), a core dump. While
+// the application starts, its platform messages are held back: a start that fails says so in
+// one plain line and ends with exit code 1; one that succeeds lets them through as they were.
+// (Asking the display first would cost a connection of its own, tens of milliseconds.)
+struct HeldMessage {
+  QtMsgType type;
+  // Qt's own string literals, which outlive the message.
+  const char* file;
+  int line;
+  const char* function;
+  const char* category;
+  QString text;
+};
+std::vector<HeldMessage>* heldBack = nullptr;
+
+void StartMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+      std::fprintf(stderr,
+                   "lantervo: cannot open the display \"%s\"; Lantervo needs a desktop session.\n",
+                   display);
+    } else {
+      std::fprintf(
+          stderr, "lantervo: no display (DISPLAY is not set); Lantervo needs a desktop session.\n");
+    }
+    std::fflush(stderr);
+    std::_Exit(1);
   }
-  return true;
+  heldBack->push_back(
+      {type, context.file, context.line, context.function, context.category, message});
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  if (DisplayMissing()) return 1;
+  std::vector<HeldMessage> messages;
+  heldBack = &messages;
+  const QtMessageHandler qtHandler = qInstallMessageHandler(StartMessages);
   QApplication application(argc, argv);
+  qInstallMessageHandler(qtHandler);
+  for (const HeldMessage& held : messages)
+    qt_message_output(held.type,
+                      QMessageLogContext(held.file, held.line, held.function, held.category),
+                      held.text);
   QApplication::setApplicationName(QStringLiteral("lantervo"));
   QApplication::setDesktopFileName(QStringLiteral("lantervo"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
