@@ -106,6 +106,19 @@ xdotool key ctrl+s
 settings=$(window 'Application settings')
 shot "$settings" settings.png
 read -r sx sy < <(geometry "$settings")
+click $((sx + 189)) $((sy + 476))  # Cancel
+
+# About, from the Help menu, its second item, while the program speaks English.
+click $((mx + ${HELP_MENU_X:-197})) $((my + 9))
+xdotool key Down Down Return
+about=$(window 'About')
+shot "$about" about.png
+xdotool windowactivate --sync "$about" key Escape
+sleep 0.5
+
+xdotool windowactivate --sync "$main"
+xdotool key ctrl+s
+settings=$(window 'Application settings')
 click $((sx + 248)) $((sy + 368))  # the language list
 xdotool key Home Return
 sleep 0.5
@@ -114,10 +127,3 @@ xdotool windowactivate --sync "$main"
 xdotool key ctrl+s
 settings=$(window 'Nastaven')
 shot "$settings" settings_cs.png
-click $((sx + 189)) $((sy + 476))  # Cancel
-
-# About, from the Help menu (Czech now: "Nápověda"), its second item.
-click $((mx + 240)) $((my + 9))
-xdotool key Down Down Return
-about=$(window 'O programu|About')
-shot "$about" about.png
