@@ -13,20 +13,10 @@
 #include <QToolButton>
 #include <memory>
 
-#include "core/config_store.h"
-#include "core/event_log.h"
 #include "frontends/qt/form_window.h"
 #include "frontends/qt/grid_view.h"
 #include "frontends/qt/qt_desktop.h"
-#include "i18n/file_locator.h"
-#include "i18n/gettext.h"
-#include "i18n/window/window_translation.h"
-#include "tests/support/temp_dir.h"
-#include "ui/about_form.h"
-#include "ui/main_form.h"
-#include "ui/server_form.h"
-#include "ui/settings_form.h"
-#include "ui/update_form.h"
+#include "tests/support/program_windows.h"
 
 namespace lantervo::qt {
 namespace {
@@ -37,33 +27,8 @@ std::string Where(const QWidget& widget) {
 
 class CaptionsFitTest : public ::testing::TestWithParam<const char*> {
  protected:
-  void SetUp() override {
-    const std::string language = GetParam();
-    TLocaleSource source;
-    source.langVariable = [language] { return language; };
-    source.userLanguageCountry = [] { return platform::LanguageCountry{}; };
-    source.threadLocaleId = [] { return 0u; };
-    previous_ = InstallTextInstance(
-        std::make_shared<TGnuGettextInstance>(TFileLocator::ForThisProgram(), source));
-    TextInstance().SwitchLanguage(language);
-    MainFormContext context{desktop, config, &log};
-    main = std::make_unique<TMainForm>(std::move(context));
-    main->setServer.CreateList();
-    TranslateComponent(*main);
-    main->CaptionsTranslated();
-    settings = std::make_unique<TformSettings>(desktop);
-    servers = std::make_unique<TFormServers>(desktop);
-    about = std::make_unique<TFormAbout>(desktop);
-    update = std::make_unique<TFormUpdate>(desktop);
-  }
-  void TearDown() override {
-    update.reset();
-    about.reset();
-    servers.reset();
-    settings.reset();
-    main.reset();
-    InstallTextInstance(previous_);
-  }
+  void SetUp() override { windows = std::make_unique<test::ProgramWindows>(desktop, GetParam()); }
+  void TearDown() override { windows.reset(); }
 
   void ExpectCaptionsFit(TForm& form) {
     FormWindow& window = desktop.WindowOf(form);
@@ -110,26 +75,14 @@ class CaptionsFitTest : public ::testing::TestWithParam<const char*> {
   }
 
   QtDesktop desktop;
-  ConfigStore config;
-  test::TempDir dir;
-  EventLog log{dir.File("LTV.log"), [] { return false; }};
-  std::unique_ptr<TMainForm> main;
-  std::unique_ptr<TformSettings> settings;
-  std::unique_ptr<TFormServers> servers;
-  std::unique_ptr<TFormAbout> about;
-  std::unique_ptr<TFormUpdate> update;
-
- private:
-  std::shared_ptr<TGnuGettextInstance> previous_;
+  std::unique_ptr<test::ProgramWindows> windows;
 };
 
 TEST_P(CaptionsFitTest, EveryCaptionShowsWhole) {
   if (std::string(GetParam()) == "cs") {
-    ASSERT_EQ(settings->labelAfterStart->Caption(), "Spouštět po startu systému");
+    ASSERT_EQ(windows->settings->labelAfterStart->Caption(), "Spouštět po startu systému");
   }
-  for (TForm* form : std::initializer_list<TForm*>{main.get(), settings.get(), servers.get(),
-                                                   about.get(), update.get()})
-    ExpectCaptionsFit(*form);
+  for (TForm* form : windows->All()) ExpectCaptionsFit(*form);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, CaptionsFitTest, ::testing::Values("en", "cs"));
