@@ -88,6 +88,8 @@ void TTrayIcon::SetPopupMenu(TPopupMenu* menu) {
   popupMenu_ = menu;
   FreeNotification(popupMenu_);
   Changed(prop::PopupMenu);
+  // A notification area that opens the menu itself is handed the new one.
+  Update();
 }
 
 void TTrayIcon::SetBalloonTitle(const std::string& title) {
@@ -143,6 +145,7 @@ void TTrayIcon::Notification(Component& removed) {
   if (&removed == popupMenu_) {
     popupMenu_ = nullptr;
     Changed(prop::PopupMenu);
+    Update();
   }
 }
 

@@ -15,25 +15,7 @@ dialog_stays_above() {  # $1: the Linux program
     DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
   done
-  mkdir -p "$work/app" "$work/config/lantervo"
-  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo]' '"Version"="0.9.19"' \
-    '"CheckUpdate"=dword:00000000' '"VerifyURL"="http://"' '"VerifyEnabled"=dword:00000000' \
-    '"CheckInterval"="300"' "\"LogFile\"=\"$work/app/LTV.log\"" '"LogEnabled"=dword:00000001' \
-    '"BalloonLevel"="3"' '"HotkeyEnabled"=dword:00000000' '"Language"="en"' \
-    >"$work/config/lantervo/registry.reg"
-  # A list of one server, so that the start shows no notice.
-  {
-    printf '%s' '<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>'
-    printf '%s' '<FIELD attrname="Name" fieldtype="string" WIDTH="200"/><FIELD attrname="Status" fieldtype="string" WIDTH="10"/>'
-    printf '%s' '<FIELD attrname="Result" fieldtype="string" WIDTH="50000"/><FIELD attrname="Url" fieldtype="string" WIDTH="500"/>'
-    printf '%s' '<FIELD attrname="Active" fieldtype="boolean"/><FIELD attrname="LoadTime" fieldtype="i4"/>'
-    printf '%s' '<FIELD attrname="Timeout" fieldtype="i4"/><FIELD attrname="TimeoutEnabled" fieldtype="boolean"/>'
-    printf '%s' '<FIELD attrname="Response" fieldtype="string" WIDTH="50000"/><FIELD attrname="ResponseEnabled" fieldtype="boolean"/>'
-    printf '%s' '</FIELDS><PARAMS/></METADATA><ROWDATA><ROW Name="Loopback" Url="http://127.0.0.1:9/" Active="FALSE"/>'
-    printf '%s' '</ROWDATA></DATAPACKET>'
-  } >"$work/app/LTV.xml"
-  cp "$program" "$work/app/lantervo"
+  write_check_folder "$work"
   DISPLAY=$display XDG_CONFIG_HOME=$work/config "$work/app/lantervo" >"$work/program.log" 2>&1 &
   pids+=($!)
   wait_window() {
@@ -73,4 +55,30 @@ dialog_stays_above() {  # $1: the Linux program
   wait "${pids[@]}" 2>/dev/null
   rm -rf "$work"
   return $rc
+}
+
+# The program copied into $1/app with a list of one inactive server beside it, and a registry
+# store in $1/config (English, no update check, the first check far off), so that it starts
+# without a notice and checks nothing. Uses $program.
+write_check_folder() {  # $1: the folder
+  local work=$1
+  mkdir -p "$work/app" "$work/config/lantervo"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_LOCAL_MACHINE\Software\QUORVIK Media\Lantervo]' '"Version"="0.9.19"' \
+    '"CheckUpdate"=dword:00000000' '"VerifyURL"="http://"' '"VerifyEnabled"=dword:00000000' \
+    '"CheckInterval"="300"' "\"LogFile\"=\"$work/app/LTV.log\"" '"LogEnabled"=dword:00000001' \
+    '"BalloonLevel"="3"' '"HotkeyEnabled"=dword:00000000' '"Language"="en"' \
+    >"$work/config/lantervo/registry.reg"
+  # A list of one server, so that the start shows no notice.
+  {
+    printf '%s' '<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA><FIELDS>'
+    printf '%s' '<FIELD attrname="Name" fieldtype="string" WIDTH="200"/><FIELD attrname="Status" fieldtype="string" WIDTH="10"/>'
+    printf '%s' '<FIELD attrname="Result" fieldtype="string" WIDTH="50000"/><FIELD attrname="Url" fieldtype="string" WIDTH="500"/>'
+    printf '%s' '<FIELD attrname="Active" fieldtype="boolean"/><FIELD attrname="LoadTime" fieldtype="i4"/>'
+    printf '%s' '<FIELD attrname="Timeout" fieldtype="i4"/><FIELD attrname="TimeoutEnabled" fieldtype="boolean"/>'
+    printf '%s' '<FIELD attrname="Response" fieldtype="string" WIDTH="50000"/><FIELD attrname="ResponseEnabled" fieldtype="boolean"/>'
+    printf '%s' '</FIELDS><PARAMS/></METADATA><ROWDATA><ROW Name="Loopback" Url="http://127.0.0.1:9/" Active="FALSE"/>'
+    printf '%s' '</ROWDATA></DATAPACKET>'
+  } >"$work/app/LTV.xml"
+  cp "$program" "$work/app/lantervo"
 }

@@ -241,6 +241,21 @@ TEST_F(TrayTest, DoubleClickAndContextClickReachTheIcon) {
   menu->close();
 }
 
+TEST_F(TrayTest, AMenuGivenAfterTheIconIsShownBecomesTheTraysMenu) {
+  // The main window shows its icon before it makes its menus.
+  tray->SetPopupMenu(nullptr);
+  tray->SetVisible(true);
+  TrayBinding& binding = *desktop.TrayOf(*tray);
+  EXPECT_EQ(binding.Native().contextMenu(), nullptr);
+  tray->SetPopupMenu(popup);
+  QMenu* menu = binding.Native().contextMenu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->objectName(), QStringLiteral("popupTray"));
+  EXPECT_EQ(menu->actions().size(), 1);
+  tray->SetPopupMenu(nullptr);
+  EXPECT_EQ(binding.Native().contextMenu(), nullptr);
+}
+
 TEST(QtDesktopTest, TheOtherWindowsBelongToTheMainWindow) {
   QtDesktop desktop;
   TForm main(desktop);
