@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.limits.cookies = 8;
     s.limits.cookieBytes = 48;
     s.limits.cookieHeaderBytes = 96;
-    s.scriptBytes = 2 << 10;
+    s.scriptBytes = 1536;
     s.runUnit = 2;
     s.lineUnit = 1;
     return s;

@@ -4,8 +4,8 @@
 // fuzz target of the profile and the one with shrunken caps.
 // Input: one byte of piece size (0: everything at once), one byte of flags, then the bytes the
 // server sends; "\xFF\xFE" starts the bytes of the next connection.
-// Flags: 1 the peer closes after its last byte; 2 POST instead of GET; bits 2-3 two to five
-// calls on the same client.
+// Flags: 1 the peer closes after its last byte; 2 POST instead of GET; bit 2 two or three calls
+// on the same client.
 // Two short forms let small inputs reach the caps on heads and on cookies:
 // "\xFF\xFC" n c stands for the byte c repeated n * `runUnit` times, and then "\xFF\xFD" n and
 // a line up to its LF stand for that line repeated n * `lineUnit` times, each "#" in it replaced
@@ -31,10 +31,15 @@ struct HttpFuzzShape {
   std::size_t lineUnit = 0;
 };
 
+// The harness's own loops are left out of the coverage the fuzzer steers by: they would only
+// slow every run and reward inputs for their short forms rather than for what the client does.
+#define LANTERVO_HARNESS __attribute__((no_sanitize("coverage")))
+
 // Copies `in` up to `limit` bytes, handing each "\xFF" `form` sequence to `expand`, which
 // answers how many bytes of `in` it took.
 template <typename Expand>
-std::string ExpandForm(std::string_view in, char form, std::size_t limit, Expand expand) {
+LANTERVO_HARNESS std::string ExpandForm(std::string_view in, char form, std::size_t limit,
+                                        Expand expand) {
   std::string out;
   std::size_t i = 0;
   while (i < in.size() && out.size() < limit) {
@@ -50,7 +55,8 @@ std::string ExpandForm(std::string_view in, char form, std::size_t limit, Expand
   return out;
 }
 
-inline std::string ExpandRuns(std::string_view in, std::size_t unit, std::size_t limit) {
+LANTERVO_HARNESS inline std::string ExpandRuns(std::string_view in, std::size_t unit,
+                                               std::size_t limit) {
   return ExpandForm(in, '\xFC', limit, [&](std::string_view at, std::string& out) -> std::size_t {
     if (at.size() < 4) {
       out.append(at);
@@ -61,7 +67,8 @@ inline std::string ExpandRuns(std::string_view in, std::size_t unit, std::size_t
   });
 }
 
-inline std::string ExpandLines(std::string_view in, std::size_t unit, std::size_t limit) {
+LANTERVO_HARNESS inline std::string ExpandLines(std::string_view in, std::size_t unit,
+                                                std::size_t limit) {
   return ExpandForm(in, '\xFD', limit, [&](std::string_view at, std::string& out) -> std::size_t {
     if (at.size() < 3) {
       out.append(at);
@@ -108,15 +115,14 @@ inline int RunHttpFuzz(const std::uint8_t* data, std::size_t size, const HttpFuz
   options.limits = shape.limits;
   options.now = [] { return std::int64_t{1704067200}; };
   HttpClient client(options);
-  const int calls = 2 + ((flags >> 2) & 3);
+  const int calls = 2 + ((flags >> 2) & 1);
   for (int call = 0; call < calls; ++call) {
     try {
       if (flags & 2) {
         client.Post("http://fuzz.test/form", {"a=1 2", "b=\xC5\xBE"});
       } else {
-        // A host of many labels gives the cookies many domains to fill.
-        client.Get(call == 0 ? "http://a.b.c.d.e.f.g.h.i.j.k.l.m.n.o.p.q.r.s.fuzz.test/a/b?q=1"
-                             : "c/d");
+        // A host of several labels gives the cookies several domains to fill.
+        client.Get(call == 0 ? "http://a.b.c.d.fuzz.test/a/b?q=1" : "c/d");
       }
     } catch (const HttpError&) {
       // Failures are expected outcomes; crashes and hangs are what is looked for.

@@ -4,6 +4,6 @@
 #include "fuzz/http_fuzz_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const lantervo::fuzz::HttpFuzzShape shape{{}, 640, 8, 1};
+  static const lantervo::fuzz::HttpFuzzShape shape{{}, 512, 8, 1};
   return lantervo::fuzz::RunHttpFuzz(data, size, shape);
 }

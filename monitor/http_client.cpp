@@ -192,8 +192,9 @@ void HttpClient::Connect(const Url& url) {
     connection_ = std::make_unique<TlsConnection>(std::move(connection_), *tls_, url.host, url.port,
                                                   options_.readTimeoutMs, &guard_);
   }
+  if (!scratch_) scratch_.reset(new char[ResponseReader::kReceiveSize]);
   reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_,
-                                             options_.limits);
+                                             options_.limits, scratch_.get());
   connectedHttps_ = https;
   connectedHost_ = url.host;
   connectedPort_ = url.port;

@@ -63,6 +63,8 @@ class HttpClient {
   std::optional<Url> base_;
   CookieStore cookies_;
   std::unique_ptr<Connection> connection_;
+  // What receives pass through, kept across connections: a reconnect allocates no 64 KB.
+  std::unique_ptr<char[]> scratch_;
   std::unique_ptr<ResponseReader> reader_;
   std::shared_ptr<platform::TlsContext> tls_;  // made at the first https connection
   bool connectedHttps_ = false;

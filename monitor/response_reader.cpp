@@ -34,11 +34,12 @@ bool ResponseReader::Wait(int waitMs) {
 std::size_t ResponseReader::ReceiveInto(std::string& out, std::size_t max) {
   if (closed_) return 0;
   if (!Wait(readTimeoutMs_)) TimedOut();
-  // One buffer a thread: a receive only passes through it on its way into `out`, and a new
-  // connection costs no allocation of its own.
-  thread_local const std::unique_ptr<char[]> scratch(new char[kReceiveSize]);
-  std::size_t n = connection_.Receive(scratch.get(), std::min(max, kReceiveSize));
-  out.append(scratch.get(), n);
+  if (!scratch_) {
+    ownScratch_.reset(new char[kReceiveSize]);
+    scratch_ = ownScratch_.get();
+  }
+  std::size_t n = connection_.Receive(scratch_, std::min(max, kReceiveSize));
+  out.append(scratch_, n);
   if (n == 0) closed_ = true;
   return n;
 }

@@ -17,10 +17,16 @@ class ResponseReader {
  public:
   static constexpr std::size_t kReceiveSize = 64 * 1024;
 
-  // Without a guard only the read timeout bounds a wait.
+  // Without a guard only the read timeout bounds a wait. `scratch` (kReceiveSize bytes, the
+  // owner's, which keeps it across connections) is what each receive passes through on its way
+  // into the buffer; without one the reader makes its own.
   ResponseReader(Connection& connection, int readTimeoutMs, const CallGuard* guard = nullptr,
-                 HttpLimits limits = {})
-      : connection_(connection), readTimeoutMs_(readTimeoutMs), guard_(guard), limits_(limits) {}
+                 HttpLimits limits = {}, char* scratch = nullptr)
+      : connection_(connection),
+        readTimeoutMs_(readTimeoutMs),
+        guard_(guard),
+        limits_(limits),
+        scratch_(scratch) {}
 
   const HttpLimits& Limits() const { return limits_; }
 
@@ -53,6 +59,8 @@ class ResponseReader {
   int readTimeoutMs_;
   const CallGuard* guard_;
   HttpLimits limits_;
+  char* scratch_;
+  std::unique_ptr<char[]> ownScratch_;
   std::string buffer_;
   std::size_t pos_ = 0;
   bool closed_ = false;
