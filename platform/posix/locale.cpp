@@ -2,32 +2,39 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace lantervo::platform {
 
-std::string UserLocaleName() {
-  for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* v = std::getenv(var);
-    if (v && *v) {
-      std::string s(v);
-      auto cut = s.find_first_of(".@");
-      if (cut != std::string::npos) s.resize(cut);
-      if (s == "C" || s == "POSIX") return "en_US";
-      return s;
-    }
-  }
-  return "en_US";
-}
+namespace {
 
-bool UserLocaleNamesLanguage() {
+// The locale that decides character handling (LC_ALL, LC_CTYPE, then LANG), without encoding
+// and modifier; none when all three are unset or empty.
+std::optional<std::string> CharacterLocale() {
   for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
     const char* v = std::getenv(var);
     if (!v || !*v) continue;
     std::string s(v);
     s.resize(std::min(s.size(), s.find_first_of(".@")));
-    return !s.empty() && s != "C" && s != "POSIX";
+    return s;
   }
-  return false;
+  return std::nullopt;
+}
+
+bool IsPortableLocale(const std::string& name) {
+  return name == "C" || name == "POSIX";
+}
+
+}  // namespace
+
+std::string UserLocaleName() {
+  const std::optional<std::string> locale = CharacterLocale();
+  return !locale || IsPortableLocale(*locale) ? "en_US" : *locale;
+}
+
+bool UserLocaleNamesLanguage() {
+  const std::optional<std::string> locale = CharacterLocale();
+  return locale && !locale->empty() && !IsPortableLocale(*locale);
 }
 
 LanguageCountry UserLanguageCountry() {

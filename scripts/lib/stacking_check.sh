@@ -5,16 +5,7 @@
 dialog_stays_above() {  # $1: the Linux program
   local program=$1 work display main dialog pids=() rc=1
   work=$(mktemp -d /tmp/lantervo-stacking.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  display=":$(head -1 "$work/display")"
-  DISPLAY=$display openbox >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do
-    DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
+  start_managed_display "$work"
   write_check_folder "$work"
   DISPLAY=$display XDG_CONFIG_HOME=$work/config "$work/app/lantervo" >"$work/program.log" 2>&1 &
   pids+=($!)
@@ -50,11 +41,31 @@ dialog_stays_above() {  # $1: the Linux program
         [[ $transient == *"$(printf '0x%x' "$main")"* ]] && rc=0
     fi
   fi
-  cat "$work/program.log"
+  end_check "$work"
+  return $rc
+}
+
+# A display of the check's own, managed by openbox once this returns. Sets the caller's
+# `display` and adds the servers' processes to its `pids`.
+start_managed_display() {  # $1: the check's folder
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$1/display" ] && break; sleep 0.1; done
+  display=":$(head -1 "$1/display")"
+  DISPLAY=$display openbox >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    DISPLAY=$display xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+}
+
+# Shows what the program said, ends the caller's `pids` and removes the check's folder.
+end_check() {  # $1: the check's folder
+  cat "$1/program.log"
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   wait "${pids[@]}" 2>/dev/null
-  rm -rf "$work"
-  return $rc
+  rm -rf "$1"
 }
 
 # The program copied into $1/app with a list of one inactive server beside it, and a registry

@@ -1,17 +1,12 @@
 # The tray icon's menu opens under an XEmbed notification area: the program on a display of its
 # own with openbox and tint2's system tray, one right click on its icon, and a menu of the
-# program's must come up. Sourced by scripts/test, after stacking_check.sh (its list and
-# registry).
+# program's must come up. Sourced by scripts/test, after stacking_check.sh (its display,
+# list, registry and clean-up).
 
 tray_menu_opens() {  # $1: the Linux program
   local program=$1 work display icon rc=1 pids=()
   work=$(mktemp -d /tmp/lantervo-tray.XXXXXX)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  display=":$(head -1 "$work/display")"
-  DISPLAY=$display openbox >/dev/null 2>&1 &
-  pids+=($!)
+  start_managed_display "$work"
   DISPLAY=$display tint2 >/dev/null 2>&1 &
   pids+=($!)
   # The tray is there once it owns the selection of the screen's system tray.
@@ -46,10 +41,7 @@ tray_menu_opens() {  # $1: the Linux program
   else
     echo "no tray icon of the program"
   fi
-  cat "$work/program.log"
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait "${pids[@]}" 2>/dev/null
-  rm -rf "$work"
+  end_check "$work"
   return $rc
 }
 
