@@ -326,12 +326,13 @@ void QtDesktop::SetForeground(TForm& window) {
 
 void QtDesktop::TrayShow(TTrayIcon& icon) {
   // The pop-up menu lives with the window that owns the icon.
+  QWidget* window = nullptr;
   for (Component* owner = icon.Owner(); owner; owner = owner->Owner())
     if (auto* form = dynamic_cast<TForm*>(owner)) {
-      WindowOf(*form);
+      window = &WindowOf(*form);
       break;
     }
-  trays_[&icon] = std::make_unique<TrayBinding>(icon, *this);
+  trays_[&icon] = std::make_unique<TrayBinding>(icon, *this, window);
 }
 
 void QtDesktop::TrayUpdate(TTrayIcon& icon) {

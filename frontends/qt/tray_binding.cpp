@@ -1,6 +1,8 @@
 #include "frontends/qt/tray_binding.h"
 
 #include <QCursor>
+#include <QEvent>
+#include <QTimer>
 
 #include "frontends/qt/menu_bindings.h"
 #include "frontends/qt/qt_convert.h"
@@ -31,29 +33,58 @@ constexpr int kMinimumBalloonMs = 10000;
 
 }  // namespace
 
-TrayBinding::TrayBinding(TTrayIcon& icon, Desktop& desktop)
-    : icon_(icon), alive_(MakeWeak(icon)), desktop_(desktop) {
-  native_.setObjectName(ToQt(icon.Name()));
-  connect(&native_, &QSystemTrayIcon::activated, this,
-          [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+TrayBinding::TrayBinding(TTrayIcon& icon, Desktop& desktop, QWidget* window)
+    : icon_(icon), alive_(MakeWeak(icon)), desktop_(desktop), window_(window) {
   connect(&contextMenu_, &QMenu::aboutToShow, this, [this] {
     const QPoint at = QCursor::pos();
     if (alive_ && icon_.PopupMenu()) icon_.PopupMenu()->Popped(at.x(), at.y());
   });
-  Update();
-  native_.show();
+  if (window_) window_->installEventFilter(this);
+  QTimer::singleShot(kLatestRealizeMs, this, [this] { Native(); });
 }
 
 TrayBinding::~TrayBinding() {
-  native_.hide();
+  StopWatching();
+  if (native_) native_->hide();
+}
+
+void TrayBinding::StopWatching() {
+  if (window_) window_->removeEventFilter(this);
+  if (surface_) surface_->removeEventFilter(this);
+}
+
+bool TrayBinding::eventFilter(QObject* watched, QEvent* event) {
+  // The native window exists once the widget is shown; it is painted and flushed as its
+  // expose event is handled, right after this filter.
+  if (watched == window_ && event->type() == QEvent::Show && !surface_ && !native_) {
+    surface_ = window_->windowHandle();
+    if (surface_) surface_->installEventFilter(this);
+  } else if (watched == surface_ && event->type() == QEvent::Expose && surface_->isExposed()) {
+    StopWatching();
+    QTimer::singleShot(0, this, [this] { Native(); });
+  }
+  return false;
+}
+
+QSystemTrayIcon& TrayBinding::Native() {
+  if (!native_) {
+    StopWatching();
+    native_ = std::make_unique<QSystemTrayIcon>();
+    native_->setObjectName(ToQt(icon_.Name()));
+    connect(native_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+    Update();
+    native_->show();
+  }
+  return *native_;
 }
 
 void TrayBinding::Update() {
-  if (!alive_) return;
+  if (!alive_ || !native_) return;  // a later Native() reads the icon's state then
   QPixmap picture;
   if (const TImageList* list = icon_.Icons()) picture = ListImage(*list, icon_.IconIndex());
-  native_.setIcon(QIcon(picture));
-  native_.setToolTip(ToQt(icon_.PlatformHint()));
+  native_->setIcon(QIcon(picture));
+  native_->setToolTip(ToQt(icon_.PlatformHint()));
   ApplyPopupMenu();
 }
 
@@ -63,12 +94,12 @@ void TrayBinding::ApplyPopupMenu() {
     delete menuTree_;
     menuTree_ = nullptr;
     contextMenu_.clear();
-    native_.setContextMenu(nullptr);
+    native_->setContextMenu(nullptr);
   }
   if (popup && !menuTree_) {
     contextMenu_.setObjectName(ToQt(popup->Name()));
     menuTree_ = new MenuTree(*popup, &contextMenu_);
-    native_.setContextMenu(&contextMenu_);
+    native_->setContextMenu(&contextMenu_);
   }
 }
 
@@ -77,7 +108,7 @@ void TrayBinding::ShowBalloon(const Balloon& balloon) {
                   std::max(kMinimumBalloonMs, static_cast<int>(balloon.timeout))};
   last_ = message;
   ++messageCount_;
-  native_.showMessage(message.title, message.text, message.icon, message.timeout);
+  Native().showMessage(message.title, message.text, message.icon, message.timeout);
 }
 
 void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {
@@ -91,7 +122,7 @@ void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {
       break;
     case QSystemTrayIcon::Context:
       // The tray has opened its context menu already; without one, the icon's menu opens here.
-      if (!native_.contextMenu()) {
+      if (!native_->contextMenu()) {
         const QPoint at = QCursor::pos();
         desktop_.Dispatch([this, at] { icon_.ContextPopup(at.x(), at.y()); });
       }

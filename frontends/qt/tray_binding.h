@@ -2,8 +2,10 @@
 // The notification-area icon: a QSystemTrayIcon with the icon list's picture, the tooltip,
 // double click, the pop-up menu at the pointer and balloons.
 #include <QMenu>
+#include <QPointer>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QWindow>
 #include <memory>
 #include <string>
 
@@ -27,25 +29,35 @@ class TrayBinding : public QObject {
     int timeout = 0;
   };
 
-  TrayBinding(TTrayIcon& icon, Desktop& desktop);
+  // The platform's icon is made once `window` (the icon's owner, when it has one) has been
+  // exposed and painted for the first time, or after kLatestRealizeMs when it has not: asking the session bus for
+  // a notification host costs a start-up tens of milliseconds before its window is seen.
+  TrayBinding(TTrayIcon& icon, Desktop& desktop, QWidget* window);
   ~TrayBinding() override;
+  static constexpr int kLatestRealizeMs = 250;
 
   void Update();
   void ShowBalloon(const Balloon& balloon);
 
-  QSystemTrayIcon& Native() { return native_; }
+  // The platform's icon, made now if it is not there yet.
+  QSystemTrayIcon& Native();
+  bool Realized() const { return native_ != nullptr; }
   // The last balloon asked for and how many were (a desktop without a notification area shows
   // none on screen, but the request is kept here).
   const Message& LastMessage() const { return last_; }
   int MessageCount() const { return messageCount_; }
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void StopWatching();
   void Activated(QSystemTrayIcon::ActivationReason reason);
   void ApplyPopupMenu();
   TTrayIcon& icon_;
   WeakRef<TTrayIcon> alive_;
   Desktop& desktop_;
-  QSystemTrayIcon native_;
+  QPointer<QWidget> window_;
+  QPointer<QWindow> surface_;
+  std::unique_ptr<QSystemTrayIcon> native_;
   // The icon's pop-up menu as the tray's own context menu, which every kind of notification
   // area opens itself (an XEmbed tray on the press, a StatusNotifier host through D-Bus).
   QMenu contextMenu_;

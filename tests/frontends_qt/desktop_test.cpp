@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
@@ -195,6 +196,50 @@ TEST_F(TrayTest, TheIconShowsItsPictureAndTooltip) {
   EXPECT_EQ(binding->Native().toolTip().size(), 127) << "the platform's tooltip limit";
   tray->SetVisible(false);
   EXPECT_EQ(desktop.TrayOf(*tray), nullptr);
+}
+
+// Asking the session bus for a notification host would delay the window's first picture: the
+// platform's icon comes once the window has painted, with whatever was set on the icon before.
+TEST_F(TrayTest, ThePlatformIconIsMadeOnceItsWindowHasPainted) {
+  tray->SetVisible(true);
+  TrayBinding& binding = *desktop.TrayOf(*tray);
+  EXPECT_FALSE(binding.Realized());
+  tray->SetIconIndex(1);
+  tray->SetHint("Lantervo - 1 error");
+  form->SetClientWidth(200);
+  form->SetClientHeight(100);
+  QElapsedTimer waited;
+  waited.start();
+  form->Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(desktop.ExistingWindowOf(*form)));
+  while (!binding.Realized() && waited.elapsed() < 10 * TrayBinding::kLatestRealizeMs)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_LT(waited.elapsed(), TrayBinding::kLatestRealizeMs) << "made after the paint, not later";
+  ASSERT_TRUE(binding.Realized());
+  EXPECT_EQ(binding.Native().toolTip(), QStringLiteral("Lantervo - 1 error"));
+  EXPECT_EQ(binding.Native().icon().pixmap(16, 16).toImage(), Artwork("paw_red").toImage());
+  ASSERT_NE(binding.Native().contextMenu(), nullptr);
+  EXPECT_EQ(binding.Native().contextMenu()->objectName(), QStringLiteral("popupTray"));
+}
+
+TEST_F(TrayTest, WithoutAShownWindowTheIconComesSoonAfterwardsOrWithTheFirstBalloon) {
+  tray->SetVisible(true);
+  TrayBinding& binding = *desktop.TrayOf(*tray);
+  QElapsedTimer waited;
+  waited.start();
+  while (!binding.Realized() && waited.elapsed() < 10 * TrayBinding::kLatestRealizeMs)
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(binding.Realized());
+  EXPECT_GE(waited.elapsed(), TrayBinding::kLatestRealizeMs / 2);
+
+  tray->SetVisible(false);
+  tray->SetVisible(true);
+  TrayBinding& again = *desktop.TrayOf(*tray);
+  EXPECT_FALSE(again.Realized());
+  tray->SetBalloonTitle("Offline");
+  tray->ShowBalloonHint();
+  EXPECT_TRUE(again.Realized());
+  EXPECT_EQ(again.MessageCount(), 1);
 }
 
 TEST_F(TrayTest, ABalloonRequestReachesTheTray) {
