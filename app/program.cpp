@@ -1,8 +1,10 @@
 #include "app/program.h"
 
 #include "core/event_log.h"
+#include "core/list_preload.h"
 #include "monitor/http_client.h"
 #include "platform/code_page.h"
+#include "platform/paths.h"
 #include "toolkit/desktop.h"
 #include "ui/about_form.h"
 #include "ui/main_form.h"
@@ -25,6 +27,13 @@ std::string StoredLanguage(platform::Registry& registry) {
 }
 
 }  // namespace
+
+std::shared_ptr<ListPreload> StartListPreload(platform::Registry& registry,
+                                              const std::string& dataFolder) {
+  platform::CodePage::SetFallbackLanguage(StoredLanguage(registry));
+  return std::make_shared<ListPreload>(dataFolder + platform::PathSeparator() +
+                                       ServerTable::kListFileName);
+}
 
 Program::Program(ProgramServices services) : services_(std::move(services)) {}
 
@@ -65,6 +74,7 @@ Program::StartResult Program::Start() {
   context.executableFolder = services_.executableFolder;
   context.dataFolderNote = services_.dataFolderNote;
   context.makeLog = services_.makeLog;
+  context.listPreload = services_.listPreload;
   context.updateEndpoint =
       services_.updateEndpoint.empty() ? DefaultUpdateEndpoint() : services_.updateEndpoint;
   mainForm_ = std::make_unique<TMainForm>(std::move(context));

@@ -17,6 +17,7 @@ namespace lantervo {
 class Desktop;
 class EventLog;
 class HttpClient;
+class ListPreload;
 class TMainForm;
 class TFormServers;
 class TForm;
@@ -39,6 +40,8 @@ struct ProgramServices {
   std::string updateEndpoint;
   // Sees every error that the application-wide handler drops (tests watch it).
   std::function<void(std::exception_ptr)> onDroppedError;
+  // The list file read ahead on a worker thread (see StartListPreload); null: start-up reads it.
+  std::shared_ptr<ListPreload> listPreload;
 };
 
 class Program {
@@ -76,6 +79,13 @@ class Program {
 };
 
 // The whole program on a desktop: Start, then Run when it may. The process's exit code.
+// Starts reading the list file in `dataFolder` on a worker thread, for ProgramServices'
+// listPreload, after setting the code page's fallback from the stored Language as start-up
+// would. Needs no display: a front end calls it first, so the read runs beside its toolkit's
+// own start.
+std::shared_ptr<ListPreload> StartListPreload(platform::Registry& registry,
+                                              const std::string& dataFolder);
+
 int RunProgram(ProgramServices services);
 
 }  // namespace lantervo

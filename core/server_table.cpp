@@ -127,6 +127,26 @@ ServerTable::ServerTable(ServerTable&& other) noexcept
   rows_->Take(*other.rows_);
 }
 
+void ServerTable::OpenFrom(ServerTable&& read) {
+  if (open_) return;
+  fields_ = std::move(read.fields_);
+  nameField_ = read.nameField_;
+  nextEntry_ = read.nextEntry_;
+  nextPlaced_ = read.nextPlaced_;
+  rows_->Take(*read.rows_);
+  open_ = read.open_;
+  changed_ = read.changed_;
+  mode_ = Mode::Browse;
+  modified_ = false;
+  pending_ = Row();
+  current_ = RowCount() == 0 ? -1 : 0;
+  atEnd_ = RowCount() == 0;
+  read.open_ = false;
+  read.current_ = -1;
+  read.atEnd_ = true;
+  Notify(tcAll);
+}
+
 int ServerTable::RowCount() const {
   return rows_->Size();
 }
@@ -440,6 +460,37 @@ void ServerTable::SetBool(std::string_view field, bool value) {
   Cell& cell = WritableCell(field, FieldType::Boolean);
   cell.kind = Cell::Kind::Boolean;
   cell.number = value ? 1 : 0;
+}
+
+void ServerTable::SetInEveryRow(std::string_view field, FieldType expected, const Cell& value) {
+  RequireOpen();
+  CheckBrowseMode();
+  const int index = RequireField(field);
+  if (fields_[index].type != expected)
+    throw Error("Field '" + fields_[index].name + "' cannot be written with this type");
+  if (index == nameField_) Fail("Field '" + fields_[index].name + "' orders the rows");
+  if (RowCount() == 0) return;
+  for (int i = 0; i < RowCount(); ++i) At(i).cells[index] = value;
+  changed_ = true;
+  current_ = RowCount() - 1;
+  atEnd_ = true;
+  Notify(tcValues | tcCurrentRow);
+}
+
+void ServerTable::SetTextInEveryRow(std::string_view field, std::string_view text) {
+  RequireOpen();
+  const int index = RequireField(field);
+  Cell cell;
+  cell.kind = Cell::Kind::Text;
+  cell.text = StoredText(text, fields_[index].storeWidth);
+  SetInEveryRow(field, FieldType::Text, cell);
+}
+
+void ServerTable::SetIntInEveryRow(std::string_view field, std::int32_t value) {
+  Cell cell;
+  cell.kind = Cell::Kind::Integer;
+  cell.number = value;
+  SetInEveryRow(field, FieldType::Integer, cell);
 }
 
 std::string ServerTable::TextAt(int index, std::string_view field) const {

@@ -72,6 +72,10 @@ class ServerTable {
   bool IsOpen() const { return open_; }
   std::string FileName;
   void OpenList();    // reads FileName; see list_file.cpp
+  // Opens with the fields and rows another table read (one with the same code page and
+  // collation, such as a list read ahead on another thread). This table keeps its file name,
+  // its handlers and its observers; the other one is left closed.
+  void OpenFrom(ServerTable&& read);
   void CreateList();  // opens the table empty with the ten fields
   void SaveList(const std::string& path);
   void CloseList();  // saves when changed or the file is gone, then closes
@@ -99,6 +103,12 @@ class ServerTable {
   void SetText(std::string_view field, std::string_view text);
   void SetInt(std::string_view field, std::int32_t value);
   void SetBool(std::string_view field, bool value);
+  // The same value for one field in every row, as a walk from the first row that edits, sets
+  // and posts each row would, and with the cursor where that walk leaves it (on the last row,
+  // AtEnd); the views hear of it once instead of once a row. Not for the Name field, which
+  // orders the rows.
+  void SetTextInEveryRow(std::string_view field, std::string_view text);
+  void SetIntInEveryRow(std::string_view field, std::int32_t value);
 
   std::function<void()> AfterInsert;
   std::function<void()> AfterDelete;
@@ -132,6 +142,7 @@ class ServerTable {
   std::string TextOf(const Cell& cell) const;
   const Cell& CurrentCell(int field) const;
   Cell& WritableCell(std::string_view field, FieldType expected);
+  void SetInEveryRow(std::string_view field, FieldType expected, const Cell& value);
   void RequireOpen() const;
   void Fail(const std::string& message) const;
   void CheckBrowseMode();

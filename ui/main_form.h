@@ -35,6 +35,8 @@ class Registry;
 }
 
 // Everything the main window uses from outside, so tests can inject each piece.
+class ListPreload;
+
 struct MainFormContext {
   Desktop& desktop;
   ConfigStore& config;
@@ -52,6 +54,9 @@ struct MainFormContext {
   std::function<std::unique_ptr<EventLog>(const std::string& fileName)> makeLog;
   // The update check's endpoint, "http://<host>/".
   std::string updateEndpoint;
+  // The list file as read ahead while the windows were built; start-up reads it itself when
+  // this is null or for another file.
+  std::shared_ptr<ListPreload> listPreload;
 };
 
 // The status icon of a row: an index into imagelistStatus, or -1 for none. Exact,

@@ -2,6 +2,7 @@
 // event log, language, timer, hot key and server list, then Quit and the close query.
 #include "core/config_store.h"
 #include "core/event_log.h"
+#include "core/list_preload.h"
 #include "core/text_format.h"
 #include "i18n/gettext.h"
 #include "i18n/window/window_translation.h"
@@ -113,7 +114,10 @@ void TMainForm::Startup() {
   // Copies a save that was killed half-way left behind; the list itself is whole either way.
   platform::RemoveStaleTemporaries(setServer.FileName);
   try {
-    setServer.OpenList();
+    if (context_.listPreload)
+      context_.listPreload->OpenInto(setServer);
+    else
+      setServer.OpenList();
   } catch (const std::exception& openError) {
     KeepBackup(setServer.FileName);
     setServer.CreateList();
@@ -133,15 +137,11 @@ void TMainForm::Startup() {
   }
   if (setServer.RowCount() == 0) SetRowActionsEnabled(false);
 
-  // Every start shows every row as not yet checked.
-  const std::string waiting = TranslateText("Waiting...");
-  for (setServer.MoveFirst(); !setServer.AtEnd(); setServer.MoveNext()) {
-    setServer.BeginEdit();
-    setServer.SetText("Status", "");
-    setServer.SetText("Result", waiting);
-    setServer.SetInt("LoadTime", -1);
-    setServer.PostRow();
-  }
+  // Every start shows every row as not yet checked, the cursor left on the last row as a walk
+  // over the rows leaves it.
+  setServer.SetTextInEveryRow("Status", "");
+  setServer.SetTextInEveryRow("Result", TranslateText("Waiting..."));
+  setServer.SetIntInEveryRow("LoadTime", -1);
 
   StartUpdateCheck();
 }

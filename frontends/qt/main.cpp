@@ -4,6 +4,8 @@
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "app/program.h"
@@ -52,6 +54,14 @@ void StartMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // The configuration store and the data folder need no display: the list file is read on a
+  // worker thread while Qt starts and the windows are built.
+  auto registry = lantervo::platform::OpenSystemRegistry();
+  const std::string programFolder = lantervo::platform::ExecutableFolder();
+  const lantervo::DataFolderChoice dataFolder = lantervo::qt::DataFolder(programFolder);
+  std::shared_ptr<lantervo::ListPreload> listPreload =
+      lantervo::StartListPreload(*registry, dataFolder.folder);
+
   std::vector<HeldMessage> messages;
   heldBack = &messages;
   const QtMessageHandler qtHandler = qInstallMessageHandler(StartMessages);
@@ -69,12 +79,10 @@ int main(int argc, char* argv[]) {
 
   lantervo::qt::QtDesktop desktop;
   desktop.WatchSessionEnd();
-  auto registry = lantervo::platform::OpenSystemRegistry();
   lantervo::ProgramServices services{desktop, *registry};
-  const std::string programFolder = lantervo::platform::ExecutableFolder();
-  const lantervo::DataFolderChoice dataFolder = lantervo::qt::DataFolder(programFolder);
   services.executableFolder = dataFolder.folder;
   services.dataFolderNote = dataFolder.note;
+  services.listPreload = std::move(listPreload);
   if (services.executableFolder != programFolder) {
     // Installed: extra catalogs sit in the data folder beside the list, not beside the program.
     auto locator = lantervo::TFileLocator::ForThisProgram();

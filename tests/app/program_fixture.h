@@ -74,7 +74,10 @@ class ProgramTest : public ::testing::Test {
     program.reset();
     desktop = std::make_unique<HeadlessDesktop>();
     for (const std::string& name : foreignWindows) desktop->AddForeignWindow(name);
-    program = std::make_unique<Program>(Services());
+    ProgramServices services = Services();
+    // As the front ends start: the list is read on a worker thread before the windows exist.
+    if (readAhead) services.listPreload = StartListPreload(registry, dir.Path());
+    program = std::make_unique<Program>(std::move(services));
     const Program::StartResult result = program->Start();
     if (result == Program::StartResult::Running) {
       // Saving settings must never touch the session's real autostart entry.
@@ -182,6 +185,8 @@ class ProgramTest : public ::testing::Test {
   // Nothing listens here: an update check started by a test fails at once and is swallowed.
   std::string updateEndpoint = "http://127.0.0.1:9/";
   std::vector<std::string> foreignWindows;
+  // Start() reads the list ahead on a worker thread, as the front ends do.
+  bool readAhead = false;
   // What the front end found when it chose `dir` as the data folder.
   DataFolderChoice::Note dataFolderNote = DataFolderChoice::Note::None;
   std::vector<std::string> dropped;

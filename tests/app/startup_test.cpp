@@ -180,5 +180,53 @@ TEST_F(ProgramTest, WithTheHotKeyOffNoneIsRegisteredAndQuitReleasesNothing) {
   EXPECT_THAT(desktop->HotKeyCalls(), IsEmpty());
 }
 
+// The front ends read the list on a worker thread while their windows are built; start-up then
+// behaves as if it had read the file itself.
+TEST_F(ProgramTest, AListReadAheadStartsAsTheSameListAndSavesAsOne) {
+  PutConfig();
+  WriteList({{"Bravo", "http://bravo/", "ERR_LOAD", "Unable to load", 7, false},
+             {"alpha", "http://alpha/", "OK", "Loaded", 120, true}});
+  const std::string written = FileText("LTV.xml");
+  readAhead = true;
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_THAT(desktop->MessageBoxes(), IsEmpty());
+  EXPECT_THAT(Rows(), ElementsAre(Row{"alpha", "http://alpha/", "", "Waiting...", -1, true},
+                                  Row{"Bravo", "http://bravo/", "", "Waiting...", -1, false}));
+  EXPECT_TRUE(main().actionServerEdit->Enabled());
+  // The table is the window's own: a server added now is saved after the two read, in the
+  // order they entered.
+  AddThroughDialog("Charlie", "http://charlie/");
+  Quit();
+  readAhead = false;
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_THAT(Rows(), ElementsAre(Row{"alpha", "http://alpha/", "", "Waiting...", -1, true},
+                                  Row{"Bravo", "http://bravo/", "", "Waiting...", -1, false},
+                                  Row{"Charlie", "http://charlie/", "", "Waiting...", -1, true}));
+  EXPECT_LT(FileText("LTV.xml").find("Bravo"), FileText("LTV.xml").find("alpha"));
+  EXPECT_NE(written, FileText("LTV.xml"));
+}
+
+TEST_F(ProgramTest, AnUnreadableListReadAheadIsRecoveredAsOneReadOnStartUp) {
+  PutConfig();
+  const std::string broken = "<?xml version=\"1.0\"?><DATAPACKET>written by a newer version";
+  ASSERT_TRUE(platform::WriteFileAtomically(dir.File("LTV.xml"), broken).ok);
+  readAhead = true;
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_THAT(BoxTexts(), ElementsAre("Dataset does not exist. File recreated."));
+  EXPECT_EQ(FileText("LTV.xml.bak"), broken);
+  EXPECT_EQ(FileText("LTV.log"),
+            LogLine("SYSTEM", "Dataset does not exist. File recreated: Mismatch in datapacket."));
+  EXPECT_EQ(Rows().size(), 1u);
+}
+
+TEST_F(ProgramTest, AMissingListReadAheadIsCreatedAsOnAFirstStart) {
+  PutConfig();
+  readAhead = true;
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_THAT(BoxTexts(), ElementsAre("Dataset does not exist. File recreated."));
+  EXPECT_TRUE(platform::FileExists(dir.File("LTV.xml")));
+  EXPECT_FALSE(platform::FileExists(dir.File("LTV.xml.bak")));
+}
+
 }  // namespace
 }  // namespace lantervo::test

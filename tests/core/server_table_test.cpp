@@ -303,5 +303,65 @@ TEST(ServerTableViews, ObserversHearWhatAChangeTouched) {
   EXPECT_EQ(notified, (std::vector<TableChanges>{tcAll}));
 }
 
+// Start-up gives every row the same run columns at once; the table must end as the walk that
+// edits and posts each row would leave it.
+TEST(ServerTableEveryRow, SetsEveryRowAsAWalkWouldWithOneChangeForTheViews) {
+  ServerTable walked = MakeTable(), at_once = MakeTable();
+  for (ServerTable* t : {&walked, &at_once}) {
+    t->CreateList();
+    AddRow(*t, "bravo", [](ServerTable& r) { r.SetText("Status", "OK"); });
+    AddRow(*t, "alpha", [](ServerTable& r) { r.SetInt("LoadTime", 12); });
+    AddRow(*t, "charlie", [](ServerTable& r) { r.SetText("Result", std::string(70, 'x')); });
+    t->MoveFirst();
+  }
+  for (walked.MoveFirst(); !walked.AtEnd(); walked.MoveNext()) {
+    walked.BeginEdit();
+    walked.SetText("Result", "Waiting...  ");
+    walked.SetInt("LoadTime", -1);
+    walked.PostRow();
+  }
+  int notifications = 0;
+  TableChanges seen = 0;
+  const Subscription subscription = at_once.Subscribe([&](TableChanges changes) {
+    ++notifications;
+    seen |= changes;
+  });
+  at_once.SetTextInEveryRow("Result", "Waiting...  ");
+  at_once.SetIntInEveryRow("LoadTime", -1);
+  EXPECT_EQ(notifications, 2);
+  EXPECT_EQ(seen, tcValues | tcCurrentRow);
+  EXPECT_TRUE(at_once.Changed());
+  EXPECT_TRUE(at_once.AtEnd());
+  EXPECT_EQ(at_once.CurrentIndex(), walked.CurrentIndex());
+  EXPECT_EQ(at_once.GetText("Name"), "charlie");
+  for (int i = 0; i < 3; ++i)
+    for (const char* field : {"Name", "Status", "Result", "LoadTime"})
+      EXPECT_EQ(at_once.TextAt(i, field), walked.TextAt(i, field)) << i << " " << field;
+  EXPECT_EQ(at_once.TextAt(0, "Result"), "Waiting...") << "stored as SetText stores it";
+}
+
+TEST(ServerTableEveryRow, PostsAPendingEditFirstAndRefusesWhatWouldBreakTheTable) {
+  ServerTable t = MakeTable();
+  EXPECT_EQ(MessageOf([&] { t.SetTextInEveryRow("Result", "x"); }),
+            "setServer: Cannot perform this operation on a closed dataset");
+  t.CreateList();
+  t.SetIntInEveryRow("LoadTime", -1);  // nothing to set
+  EXPECT_FALSE(t.Changed());
+  AddRow(t, "one");
+  t.BeginEdit();
+  t.SetText("Status", "OK");
+  t.SetTextInEveryRow("Result", "Waiting...");
+  EXPECT_EQ(t.GetMode(), ServerTable::Mode::Browse);
+  EXPECT_EQ(t.TextAt(0, "Status"), "OK");
+  EXPECT_EQ(t.TextAt(0, "Result"), "Waiting...");
+  EXPECT_EQ(MessageOf([&] { t.SetTextInEveryRow("Name", "same"); }),
+            "setServer: Field 'Name' orders the rows");
+  EXPECT_EQ(MessageOf([&] { t.SetIntInEveryRow("Result", 1); }),
+            "Field 'Result' cannot be written with this type");
+  EXPECT_EQ(MessageOf([&] { t.SetIntInEveryRow("Missing", 1); }),
+            "setServer: Field 'Missing' not found");
+  EXPECT_EQ(Names(t), Strings{"one"});
+}
+
 }  // namespace
 }  // namespace lantervo
