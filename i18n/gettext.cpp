@@ -1,17 +1,15 @@
 #include "i18n/gettext.h"
 
 #include <atomic>
-#include <filesystem>
 
 #include "platform/error.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/paths.h"
 
 namespace lantervo {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -57,14 +55,6 @@ void AppendWithCrLf(std::string& out, std::string_view text) {
     lf = text.find('\n', from);
   }
   out.append(text.substr(from));
-}
-
-fs::path U8Path(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string FromU8(const std::u8string& s) {
-  return std::string(s.begin(), s.end());
 }
 
 std::string WithTrailingSeparator(std::string directory) {
@@ -246,14 +236,10 @@ void TGnuGettextInstance::ListLanguages(std::string_view domain,
   if (!locator_->DataDirectory().empty() && directory.size() >= base.size() &&
       SameCatalogPath(std::string_view(directory).substr(0, base.size()), base))
     folders.push_back(locator_->DataDirectory() + directory.substr(base.size()));
-  for (const std::string& folder : folders) {
-    std::error_code ec;
-    for (fs::directory_iterator it(U8Path(folder), ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string name = FromU8(it->path().filename().u8string());
+  for (const std::string& folder : folders)
+    for (const std::string& name : platform::SubfolderNames(folder))
       if (platform::FileExists(folder + name + sep + "LC_MESSAGES" + sep + fileName))
         add(Lower(name));
-    }
-  }
   const std::string directoryKey = PathKey(directory);
   const std::string suffixKey = PathKey("\\LC_MESSAGES\\" + fileName);
   for (const TEmbeddedFile& file : locator_->EmbeddedFiles()) {

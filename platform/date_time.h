@@ -1,5 +1,6 @@
 #pragma once
 // Local date and time, and their text in the user's regional formats, as event-log lines carry it.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ struct LocalDateTime {
 
 // The current local time.
 LocalDateTime LocalNow();
+// A moment given as UTC milliseconds since 1970, in local time (the zone's rules of that day).
+LocalDateTime LocalTimeOf(std::int64_t utcMs);
 
 // `locale` names a locale such as "cs_CZ"; empty means the user's own. Windows uses the regional
 // short date and long time formats (GetDateFormat/GetTimeFormat); Linux ICU's short date and

@@ -24,6 +24,8 @@ struct WriteResult : FileResult {
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data);
 
 bool RemoveFile(const std::string& path);
+// Gives a file another name in the same folder; fails rather than replace an existing `to`.
+FileResult RenameFile(const std::string& from, const std::string& to);
 // Creates the folder and every missing folder above it.
 FileResult CreateFolders(const std::string& path);
 // The system's text for a native error number.

@@ -2,6 +2,7 @@
 // What a folder allows and what was left in it: whether this user can create files there, and
 // the leftovers of atomic writes whose process died before it could rename or remove them.
 #include <string>
+#include <vector>
 
 namespace lantervo::platform {
 
@@ -15,6 +16,10 @@ bool CanCreateFilesIn(const std::string& folder);
 int RemoveStaleTemporaries(const std::string& path);
 
 unsigned long CurrentProcessId();
+
+// The names of the folders right inside `folder` (not "." and ".."), in no particular order;
+// none when it cannot be read.
+std::vector<std::string> SubfolderNames(const std::string& folder);
 
 // The process id a temporary copy's name carries after "<file name>.tmp", or 0 when `name` is not
 // such a copy of `fileName`.

@@ -100,6 +100,20 @@ LocalDateTime LocalNow() {
           static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
+LocalDateTime LocalTimeOf(std::int64_t utcMs) {
+  std::int64_t seconds = utcMs / 1000;
+  std::int64_t millis = utcMs % 1000;
+  if (millis < 0) {
+    millis += 1000;
+    --seconds;
+  }
+  const time_t t = static_cast<time_t>(seconds);
+  tm local;
+  localtime_r(&t, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,           local.tm_hour,
+          local.tm_min,         local.tm_sec,     static_cast<int>(millis)};
+}
+
 std::string FormatShortDate(const LocalDateTime& time, std::string_view locale) {
   return Format(time, locale, UDAT_NONE, UDAT_SHORT);
 }

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -99,6 +100,23 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
 
 bool RemoveFile(const std::string& path) {
   return unlink(path.c_str()) == 0;
+}
+
+FileResult RenameFile(const std::string& from, const std::string& to) {
+  // link + unlink refuses an existing target, which rename would replace; where the file
+  // system has no links, rename after a look.
+  if (link(from.c_str(), to.c_str()) == 0) {
+    unlink(from.c_str());
+    return {};
+  }
+  int code = errno;
+  if (code != EEXIST && access(to.c_str(), F_OK) != 0) {
+    if (rename(from.c_str(), to.c_str()) == 0) return {};
+    code = errno;
+  } else {
+    code = EEXIST;
+  }
+  return {false, code, SystemErrorText(code)};
 }
 
 FileResult CreateFolders(const std::string& path) {

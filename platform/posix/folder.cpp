@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -34,6 +35,21 @@ bool CanCreateFilesIn(const std::string& folder) {
   close(fd);
   unlink(probe.c_str());
   return true;
+}
+
+std::vector<std::string> SubfolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return names;
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info;
+    const std::string full = (folder.empty() ? std::string(".") : folder) + "/" + name;
+    if (stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) names.push_back(name);
+  }
+  closedir(dir);
+  return names;
 }
 
 int RemoveStaleTemporaries(const std::string& path) {

@@ -41,6 +41,18 @@ LocalDateTime LocalNow() {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
+LocalDateTime LocalTimeOf(std::int64_t utcMs) {
+  // FILETIME counts 100 ns from 1601-01-01.
+  const std::int64_t ticks = (utcMs + 11644473600000LL) * 10000;
+  FILETIME utc{static_cast<DWORD>(ticks & 0xFFFFFFFF), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME universal, local;
+  if (!FileTimeToSystemTime(&utc, &universal) ||
+      !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+    return {};
+  return {local.wYear,   local.wMonth,  local.wDay,         local.wHour,
+          local.wMinute, local.wSecond, local.wMilliseconds};
+}
+
 std::string FormatShortDate(const LocalDateTime& time, std::string_view locale) {
   const SYSTEMTIME st = ToSystemTime(time);
   const std::wstring name = LocaleName(locale);

@@ -108,6 +108,14 @@ bool RemoveFile(const std::string& path) {
   return DeleteFileW(Widen(path).c_str()) != 0;
 }
 
+FileResult RenameFile(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) {
+    const DWORD code = GetLastError();
+    return {false, static_cast<int>(code), SystemErrorText(static_cast<int>(code))};
+  }
+  return {};
+}
+
 FileResult CreateFolders(const std::string& path) {
   if (path.empty()) return {};
   std::wstring wide = Widen(path);

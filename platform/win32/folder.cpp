@@ -36,6 +36,22 @@ bool CanCreateFilesIn(const std::string& folder) {
   return true;
 }
 
+std::vector<std::string> SubfolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  std::wstring pattern = Widen(folder);
+  if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  HANDLE search = FindFirstFileW((pattern + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Narrow(name));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
 int RemoveStaleTemporaries(const std::string& path) {
   const std::string folder = FolderOf(path);
   const std::string fileName = path.substr(folder.size() + (folder.empty() ? 0 : 1));
