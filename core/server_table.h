@@ -71,7 +71,7 @@ class ServerTable {
   // Lifecycle and the list file.
   bool IsOpen() const { return open_; }
   std::string FileName;
-  void OpenList();    // reads FileName; see list_file.cpp
+  void OpenList();  // reads FileName; see list_file.cpp
   // Opens with the fields and rows another table read (one with the same code page and
   // collation, such as a list read ahead on another thread). This table keeps its file name,
   // its handlers and its observers; the other one is left closed.

@@ -2,8 +2,8 @@
 // The notification-area icon: a QSystemTrayIcon with the icon list's picture, the tooltip,
 // double click, the pop-up menu at the pointer and balloons.
 #include <QMenu>
-#include <QPointer>
 #include <QObject>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWindow>
 #include <memory>
@@ -30,8 +30,9 @@ class TrayBinding : public QObject {
   };
 
   // The platform's icon is made once `window` (the icon's owner, when it has one) has been
-  // exposed and painted for the first time, or after kLatestRealizeMs when it has not: asking the session bus for
-  // a notification host costs a start-up tens of milliseconds before its window is seen.
+  // exposed and painted for the first time, or after kLatestRealizeMs when it has not: asking the
+  // session bus for a notification host costs a start-up tens of milliseconds before its window is
+  // seen.
   TrayBinding(TTrayIcon& icon, Desktop& desktop, QWidget* window);
   ~TrayBinding() override;
   static constexpr int kLatestRealizeMs = 250;

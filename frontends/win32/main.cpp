@@ -16,9 +16,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const lantervo::DataFolderChoice dataFolder = lantervo::ChooseDataFolder(
       {lantervo::platform::ExecutableFolder(), lantervo::platform::UserDataFolder()});
   // The list file is read on a worker thread while the windows are built.
-  return lantervo::RunProgram({.desktop = desktop,
-                               .registry = *registry,
-                               .executableFolder = dataFolder.folder,
-                               .dataFolderNote = dataFolder.note,
-                               .listPreload = lantervo::StartListPreload(*registry, dataFolder.folder)});
+  return lantervo::RunProgram(
+      {.desktop = desktop,
+       .registry = *registry,
+       .executableFolder = dataFolder.folder,
+       .dataFolderNote = dataFolder.note,
+       .listPreload = lantervo::StartListPreload(*registry, dataFolder.folder)});
 }
