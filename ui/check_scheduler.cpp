@@ -14,6 +14,7 @@ void MainFormRunHost::OnUi(const std::function<void()>& operation) {
 void MainFormRunHost::BeginRunUi() {
   OnUi([this] {
     TMainForm& f = form_;
+    f.HistoryRunBegins();
     f.actionServerAdd->SetEnabled(false);
     f.actionServerEdit->SetEnabled(false);
     f.actionServerDelete->SetEnabled(false);
@@ -28,6 +29,7 @@ void MainFormRunHost::BeginRunUi() {
 void MainFormRunHost::EndRunUi() {
   OnUi([this] {
     TMainForm& f = form_;
+    f.HistoryRunEnds();
     f.gridLink->SetEnabled(true);
     f.gridLink->Repaint();
     if (!f.IsClosing) f.timerCheck->SetEnabled(true);
@@ -46,7 +48,10 @@ void MainFormRunHost::SetStatusText(const std::string& text) {
 }
 
 void MainFormRunHost::SetRunState(int state, int errorCount) {
-  OnUi([&] { form_.SetRunState(state, errorCount); });
+  OnUi([&] {
+    form_.HistoryRunState(state, errorCount);
+    form_.SetRunState(state, errorCount);
+  });
 }
 
 void MainFormRunHost::ShowBalloon(const std::string& title, const std::string& text,
@@ -73,7 +78,10 @@ void MainFormRunHost::BeginEdit() {
 }
 
 void MainFormRunHost::PostRow() {
-  OnUi([&] { form_.setServer.PostRow(); });
+  OnUi([&] {
+    form_.setServer.PostRow();
+    form_.HistoryRowPosted();
+  });
 }
 
 bool MainFormRunHost::GetBool(const std::string& field) {

@@ -2,6 +2,7 @@
 
 #include "core/config_store.h"
 #include "core/event_log.h"
+#include "history/history_recorder.h"
 #include "lantervo/version.h"
 #include "monitor/http_client.h"
 #include "toolkit/desktop.h"
@@ -59,6 +60,9 @@ TMainForm::~TMainForm() {
   if (timerCheck) timerCheck->SetEnabled(false);
   if (check_) check_->WaitFor();
   check_.reset();
+  // Its notes reach the log, which goes with the components.
+  if (history_) history_->Stop();
+  history_.reset();
   DestroyComponents();
 }
 

@@ -36,6 +36,10 @@ class Registry;
 
 // Everything the main window uses from outside, so tests can inject each piece.
 class ListPreload;
+namespace history {
+class HistoryRecorder;
+struct RunRecord;
+}  // namespace history
 
 struct MainFormContext {
   Desktop& desktop;
@@ -57,6 +61,10 @@ struct MainFormContext {
   // The list file as read ahead while the windows were built; start-up reads it itself when
   // this is null or for another file.
   std::shared_ptr<ListPreload> listPreload;
+  // The history of the runs: recorded beside the list unless this is off.
+  bool historyEnabled = true;
+  // The current time as UTC milliseconds, for the history; the system clock when empty.
+  std::function<std::int64_t()> utcNow;
 };
 
 // The status icon of a row: an index into imagelistStatus, or -1 for none. Exact,
@@ -160,6 +168,18 @@ class TMainForm : public TForm {
   // Discards a key (sets it to 0) before the grid handles it.
   void gridLinkKeyDown(Component& sender, std::uint16_t& key, ShiftState shift);
 
+  // The history of the runs (run_history.cpp): the run's steps as the host sees them.
+  void HistoryRunBegins();
+  void HistoryRowPosted();
+  void HistoryRunState(int state, int errorCount);
+  void HistoryRunEnds();
+  // Start-up's part and Quit's part.
+  void StartHistory();
+  void StopHistory();
+  // Where the history lives: LTV.history.sqlite beside the list.
+  std::string HistoryFile() const;
+  history::HistoryRecorder* History() const { return history_.get(); }
+
   // Run outcome (run_outcome.cpp).
   void SetRunState(int state, int errorCount);
   void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind);
@@ -214,6 +234,8 @@ class TMainForm : public TForm {
   std::unique_ptr<EventLog> ownedLog_;
   bool startupFailed_ = false;
   std::unique_ptr<TextFit> textFit_;
+  std::unique_ptr<history::HistoryRecorder> history_;
+  std::unique_ptr<history::RunRecord> historyRun_;  // the run in progress
 };
 
 }  // namespace lantervo

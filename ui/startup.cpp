@@ -143,6 +143,7 @@ void TMainForm::Startup() {
   setServer.SetTextInEveryRow("Result", TranslateText("Waiting..."));
   setServer.SetIntInEveryRow("LoadTime", -1);
 
+  StartHistory();
   StartUpdateCheck();
 }
 
@@ -169,6 +170,8 @@ void TMainForm::LogDataFolderNote() {
 
 void TMainForm::actionQuitExecute(Component&) {
   StopChecks();
+  // The last run is written before the program goes; upkeep still pending waits for next time.
+  StopHistory();
   if (HotkeyAtom > 0) context_.desktop.UnregisterHotKey(*this, HotkeyAtom);
   Close();
 }

@@ -1,0 +1,112 @@
+// The history of the runs: each probe's outcome is collected as the run posts its row, and the
+// whole run goes to the history's own thread when the run ends. Nothing here waits for the disk.
+#include <chrono>
+
+#include "core/text_format.h"
+#include "history/history_recorder.h"
+#include "i18n/gettext.h"
+#include "platform/paths.h"
+#include "toolkit/desktop.h"
+#include "ui/main_form.h"
+
+namespace lantervo {
+
+namespace {
+
+// The row's Status as the history knows it; false for the run's own marks (CHECK, OFFLINE).
+bool ProbeStatusOf(const std::string& status, history::ProbeStatus& out) {
+  if (status == "OK")
+    out = history::ProbeStatus::Up;
+  else if (status == "ERR_LOAD")
+    out = history::ProbeStatus::Down;
+  else if (status == "ERR_RESP")
+    out = history::ProbeStatus::WrongResponse;
+  else if (status == "ERR_SLOW")
+    out = history::ProbeStatus::Slow;
+  else
+    return false;
+  return true;
+}
+
+}  // namespace
+
+std::string TMainForm::HistoryFile() const {
+  return context_.executableFolder + platform::PathSeparator() + "LTV.history.sqlite";
+}
+
+void TMainForm::StartHistory() {
+  if (!context_.historyEnabled || history_) return;
+  history::HistoryRecorderOptions options;
+  options.path = HistoryFile();
+  options.now = context_.utcNow;
+  options.handOffs = GetDesktop()->SharedHandOffs();
+  options.note = [this](const history::HistoryNote& note) {
+    switch (note.kind) {
+      case history::HistoryNote::Kind::Damaged:
+        AddLog(FormatText(TranslateText("The history file was damaged; it was moved to %s and a "
+                                        "new one was started."),
+                          {note.detail}),
+               "system");
+        break;
+      case history::HistoryNote::Kind::CannotWrite:
+        AddLog(FormatText(TranslateText("The history cannot be written: %s"), {note.detail}),
+               "system");
+        break;
+      case history::HistoryNote::Kind::WritingAgain:
+        AddLog(TranslateText("The history is written again."), "system");
+        break;
+    }
+  };
+  history_ = std::make_unique<history::HistoryRecorder>(std::move(options));
+}
+
+void TMainForm::StopHistory() {
+  if (history_) history_->Stop();
+}
+
+namespace {
+std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
+  if (clock) return clock();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+}  // namespace
+
+void TMainForm::HistoryRunBegins() {
+  if (!history_) return;
+  historyRun_ = std::make_unique<history::RunRecord>();
+  historyRun_->start = UtcNow(context_.utcNow);
+}
+
+void TMainForm::HistoryRowPosted() {
+  if (!historyRun_) return;
+  history::ProbeOutcome probe;
+  if (!ProbeStatusOf(setServer.GetText("Status"), probe.status)) return;
+  probe.at = UtcNow(context_.utcNow);
+  probe.name = setServer.GetText("Name");
+  probe.url = setServer.GetText("Url");
+  // A failed load keeps the load time of the last one that succeeded; it had none of its own.
+  if (probe.status != history::ProbeStatus::Down) probe.loadMs = setServer.GetInt("LoadTime");
+  if (probe.status != history::ProbeStatus::Up) probe.text = setServer.GetText("Result");
+  probe.slowMs = setServer.GetBool("TimeoutEnabled") ? setServer.GetInt("Timeout") : -1;
+  historyRun_->probes.push_back(std::move(probe));
+}
+
+void TMainForm::HistoryRunState(int state, int errorCount) {
+  if (!historyRun_) return;
+  historyRun_->state = state;
+  historyRun_->errorCount = errorCount;
+}
+
+void TMainForm::HistoryRunEnds() {
+  if (!historyRun_) return;
+  historyRun_->end = UtcNow(context_.utcNow);
+  // A run stopped by Quit before it had a state says nothing of the servers it did not reach;
+  // what it checked is still kept.
+  if (historyRun_->state == 0) historyRun_->state = history::rrProblems;
+  history_->Submit(std::move(*historyRun_));
+  historyRun_.reset();
+}
+
+}  // namespace lantervo
