@@ -1,9 +1,9 @@
 #include "history/history_recorder.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "history/sqlite.h"
+#include "history/utc_time.h"
 #include "platform/file.h"
 
 namespace lantervo::history {
@@ -16,36 +16,10 @@ std::int64_t SystemNow() {
       .count();
 }
 
-// The civil date of a day count since 1970-01-01 (proleptic Gregorian).
-void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
-  days += 719468;
-  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const auto doe = static_cast<unsigned>(days - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
-
 }  // namespace
 
 std::string HistoryRecorder::DamagedName(const std::string& path, std::int64_t utcMs) {
-  const std::int64_t seconds = utcMs / 1000;
-  std::int64_t days = seconds / 86400;
-  std::int64_t rest = seconds % 86400;
-  if (rest < 0) {
-    rest += 86400;
-    --days;
-  }
-  int year, month, day;
-  CivilFromDays(days, year, month, day);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", year, month, day,
-                static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                static_cast<int>(rest % 60));
-  return path + ".damaged-" + stamp;
+  return path + ".damaged-" + CompactUtc(utcMs);
 }
 
 HistoryRecorder::HistoryRecorder(HistoryRecorderOptions options)
@@ -62,7 +36,16 @@ void HistoryRecorder::Submit(RunRecord run) {
   options_.handOffs->Notify([this] { ++submitted_; });
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(run));
+    queue_.push_back({std::move(run), {}});
+  }
+  wake_.notify_one();
+}
+
+void HistoryRecorder::Request(std::function<void(HistoryStore* store)> job) {
+  options_.handOffs->Notify([this] { ++submitted_; });
+  {
+    std::lock_guard lock(mutex_);
+    queue_.push_back({{}, std::move(job)});
   }
   wake_.notify_one();
 }
@@ -90,15 +73,28 @@ bool HistoryRecorder::StopAsked() {
 void HistoryRecorder::Body() {
   Open();
   for (;;) {
-    RunRecord run;
+    Job job;
     {
       std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
       if (queue_.empty()) break;  // stopping, and everything is written
-      run = std::move(queue_.front());
+      job = std::move(queue_.front());
       queue_.pop_front();
     }
-    Write(run);
+    if (job.read) {
+      // A report asked for just before Quit is not worth holding Quit for.
+      if (StopAsked()) {
+        options_.handOffs->Notify([this] { ++done_; });
+        continue;
+      }
+      try {
+        job.read(Open() ? store_.get() : nullptr);
+      } catch (...) {
+        // A reading job reports its own failures; one that throws must not end the recording.
+      }
+    } else {
+      Write(job.run);
+    }
     options_.handOffs->Notify([this] { ++done_; });
     if (!StopAsked()) Maintain();
   }

@@ -47,6 +47,10 @@ class HistoryRecorder {
 
   // Any thread; returns at once.
   void Submit(RunRecord run);
+  // Any thread; returns at once. `job` runs on the recorder's thread after what was handed over
+  // before, with the store (null when the file cannot be opened): the report and the export
+  // read there, beside the writes and never in their way.
+  void Request(std::function<void(HistoryStore* store)> job);
   // User-interface thread: waits until everything handed over is written (or given up on),
   // carrying out hand-offs meanwhile.
   void Flush();
@@ -74,7 +78,11 @@ class HistoryRecorder {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::deque<RunRecord> queue_;
+  struct Job {
+    RunRecord run;
+    std::function<void(HistoryStore*)> read;  // set for a reading job
+  };
+  std::deque<Job> queue_;
   bool stop_ = false;
   // Runs handed over and runs written (or given up on), changed through the hand-off queue's
   // Notify, for Flush.

@@ -1,5 +1,6 @@
 #pragma once
 // Whole-file reads and atomic whole-file writes, with the system's own error texts.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ struct WriteResult : FileResult {
 // Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`. On failure the old file is untouched and no temporary file is left behind.
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data);
+// The same for a file too large to hold in memory at once: `produce` fills `chunk` (empty at
+// each call) with the next part and answers false after the last one.
+WriteResult WriteFileAtomically(const std::string& path,
+                                const std::function<bool(std::string& chunk)>& produce);
 
 bool RemoveFile(const std::string& path);
 // Gives a file another name in the same folder; fails rather than replace an existing `to`.

@@ -57,12 +57,10 @@ void TMainForm::CreateMenus() {
   NewActionItem(*this, *menuServers, "menuServerActivate", actionServerActivate);
   NewActionItem(*this, *menuServers, "menuServerActivateAll", actionServerActivateAll);
 
-  // Shown for what is to come, but not yet usable.
   menuStats = &NewItem(*this, root, "menuStats");
   menuStats->SetCaption("Stats");
-  menuStats->SetEnabled(false);
-  menuStatsGenerate = &NewItem(*this, *menuStats, "menuStatsGenerate");
-  menuStatsGenerate->SetCaption("Generate");
+  menuStatsGenerate = &NewActionItem(*this, *menuStats, "menuStatsGenerate", actionStatsGenerate);
+  menuStatsExport = &NewActionItem(*this, *menuStats, "menuStatsExport", actionStatsExport);
 
   menuHelp = &NewItem(*this, root, "menuHelp");
   menuHelp->SetCaption("Help");
@@ -88,6 +86,10 @@ void TMainForm::BindMainCommands() {
   actionSettings->OnExecute = [this](Component& sender) { actionSettingsExecute(sender); };
   actionHelpContext->OnExecute = [this](Component& sender) { actionHelpContextExecute(sender); };
   actionHelpAbout->OnExecute = [this](Component& sender) { actionHelpAboutExecute(sender); };
+  actionStatsGenerate->OnExecute = [this](Component& sender) {
+    actionStatsGenerateExecute(sender);
+  };
+  actionStatsExport->OnExecute = [this](Component& sender) { actionStatsExportExecute(sender); };
   TrayIcon->OnDblClick = [this](Component& sender) { TrayIconDblClick(sender); };
   OnHotKey = [this](Component& sender, int id) { HotKeyMessage(sender, id); };
   OnCreate = [this](Component& sender) { FormCreate(sender); };

@@ -94,6 +94,8 @@ class TMainForm : public TForm {
   TAction* actionLogClear = nullptr;
   TAction* actionHelpContext = nullptr;
   TAction* actionHelpAbout = nullptr;
+  TAction* actionStatsGenerate = nullptr;
+  TAction* actionStatsExport = nullptr;
   TAction* actionServerAdd = nullptr;
   TAction* actionServerEdit = nullptr;
   TAction* actionServerDelete = nullptr;
@@ -117,6 +119,7 @@ class TMainForm : public TForm {
   TMenuItem* menuServers = nullptr;
   TMenuItem* menuStats = nullptr;
   TMenuItem* menuStatsGenerate = nullptr;
+  TMenuItem* menuStatsExport = nullptr;
   TMenuItem* menuHelp = nullptr;
   TPopupMenu* popupTray = nullptr;
 
@@ -173,6 +176,15 @@ class TMainForm : public TForm {
   void HistoryRowPosted();
   void HistoryRunState(int state, int errorCount);
   void HistoryRunEnds();
+  // Stats → Generate: the report of the last 30 days, opened when it is written.
+  void actionStatsGenerateExecute(Component& sender);
+  // Stats → Export CSV: the checks of the last 30 days, opened when they are written.
+  void actionStatsExportExecute(Component& sender);
+  // Opens a file the history wrote, or logs why there is none.
+  void ShowWritten(const std::string& file, const std::string& error);
+  // Where they go: beside the list.
+  std::string ReportFile() const;
+  std::string ExportFile() const;
   // Start-up's part and Quit's part.
   void StartHistory();
   void StopHistory();

@@ -2,9 +2,14 @@
 // whole run goes to the history's own thread when the run ends. Nothing here waits for the disk.
 #include <chrono>
 
+#include "core/config_store.h"
 #include "core/text_format.h"
+#include "history/history_export.h"
 #include "history/history_recorder.h"
+#include "history/history_report.h"
 #include "i18n/gettext.h"
+#include "platform/date_time.h"
+#include "platform/file.h"
 #include "platform/paths.h"
 #include "toolkit/desktop.h"
 #include "ui/main_form.h"
@@ -28,6 +33,15 @@ bool ProbeStatusOf(const std::string& status, history::ProbeStatus& out) {
   return true;
 }
 
+}  // namespace
+
+namespace {
+std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
+  if (clock) return clock();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 }  // namespace
 
 std::string TMainForm::HistoryFile() const {
@@ -64,14 +78,77 @@ void TMainForm::StopHistory() {
   if (history_) history_->Stop();
 }
 
-namespace {
-std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
-  if (clock) return clock();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
+std::string TMainForm::ReportFile() const {
+  return context_.executableFolder + platform::PathSeparator() + "LTV.report.html";
 }
+
+std::string TMainForm::ExportFile() const {
+  return context_.executableFolder + platform::PathSeparator() + "LTV.checks.csv";
+}
+
+namespace {
+
+// What a reading job on the recorder's thread tells the window: the file to open, or why there
+// is none.
+struct Written {
+  std::string file;
+  std::string error;
+};
+
+Written Outcome(const std::string& file, history::HistoryStore* store,
+                const std::function<platform::WriteResult(history::HistoryStore&)>& write) {
+  if (!store) return {{}, TranslateText("the history cannot be read")};
+  try {
+    const platform::WriteResult result = write(*store);
+    if (!result.ok) return {{}, result.message};
+  } catch (const std::exception& e) {
+    return {{}, e.what()};
+  }
+  return {file, {}};
+}
+
 }  // namespace
+
+void TMainForm::actionStatsGenerateExecute(Component&) {
+  if (!history_) return;
+  const std::string file = ReportFile();
+  const std::int64_t now = UtcNow(context_.utcNow);
+  history::ReportStyle style;
+  style.formatTime = [](std::int64_t ms) {
+    return platform::FormatDateTime(platform::LocalTimeOf(ms));
+  };
+  style.decimalSeparator = context_.config.Snapshot().Language == "cs" ? ',' : '.';
+  Desktop& desktop = *GetDesktop();
+  history_->Request([this, &desktop, file, now, style](history::HistoryStore* store) {
+    const Written written = Outcome(file, store, [&](history::HistoryStore& s) {
+      return platform::WriteFileAtomically(
+          file, history::RenderReport(history::ComputeReport(s, now), style));
+    });
+    desktop.Synchronize([&] { ShowWritten(written.file, written.error); });
+  });
+}
+
+void TMainForm::actionStatsExportExecute(Component&) {
+  if (!history_) return;
+  const std::string file = ExportFile();
+  const std::int64_t now = UtcNow(context_.utcNow);
+  Desktop& desktop = *GetDesktop();
+  history_->Request([this, &desktop, file, now](history::HistoryStore* store) {
+    const Written written = Outcome(file, store, [&](history::HistoryStore& s) {
+      return history::ExportChecksCsv(s, now - 30 * history::kDayMs, now + 1, file);
+    });
+    desktop.Synchronize([&] { ShowWritten(written.file, written.error); });
+  });
+}
+
+void TMainForm::ShowWritten(const std::string& file, const std::string& error) {
+  if (!error.empty()) {
+    AddLog(FormatText(TranslateText("The file cannot be written: %s"), {error}), "error");
+    return;
+  }
+  // A missing association shows nothing, as for the log.
+  context_.desktop.ShellOpen(this, file);
+}
 
 void TMainForm::HistoryRunBegins() {
   if (!history_) return;

@@ -53,6 +53,17 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
 }
 
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data) {
+  bool given = false;
+  return WriteFileAtomically(path, [&](std::string& chunk) {
+    if (given) return false;
+    chunk.assign(data);
+    given = true;
+    return true;
+  });
+}
+
+WriteResult WriteFileAtomically(const std::string& path,
+                                const std::function<bool(std::string& chunk)>& produce) {
   static std::atomic<unsigned> counter{0};
   const std::string temp =
       path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
@@ -73,17 +84,30 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   }
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) return fail(WriteStage::Create, errno);
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int err = n < 0 ? errno : ENOSPC;
+  std::string data;
+  for (;;) {
+    data.clear();
+    bool more = false;
+    try {
+      more = produce(data);
+    } catch (...) {
       close(fd);
       unlink(temp.c_str());
-      return fail(WriteStage::Write, err);
+      throw;
     }
-    done += static_cast<size_t>(n);
+    if (!more) break;
+    size_t done = 0;
+    while (done < data.size()) {
+      ssize_t n = write(fd, data.data() + done, data.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        int err = n < 0 ? errno : ENOSPC;
+        close(fd);
+        unlink(temp.c_str());
+        return fail(WriteStage::Write, err);
+      }
+      done += static_cast<size_t>(n);
+    }
   }
   if (fsync(fd) != 0 || close(fd) != 0) {
     int err = errno;

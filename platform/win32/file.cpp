@@ -57,6 +57,17 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
 }
 
 WriteResult WriteFileAtomically(const std::string& path, std::string_view data) {
+  bool given = false;
+  return WriteFileAtomically(path, [&](std::string& chunk) {
+    if (given) return false;
+    chunk.assign(data);
+    given = true;
+    return true;
+  });
+}
+
+WriteResult WriteFileAtomically(const std::string& path,
+                                const std::function<bool(std::string& chunk)>& produce) {
   static std::atomic<unsigned> counter{0};
   const std::wstring target = Widen(path);
   const std::wstring temp =
@@ -76,17 +87,30 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view data) 
   HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) return fail(WriteStage::Create, GetLastError());
-  size_t done = 0;
-  while (done < data.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
-    DWORD n = 0;
-    if (!WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) {
-      DWORD err = GetLastError();
+  std::string data;
+  for (;;) {
+    data.clear();
+    bool more = false;
+    try {
+      more = produce(data);
+    } catch (...) {
       CloseHandle(h);
       DeleteFileW(temp.c_str());
-      return fail(WriteStage::Write, err ? err : ERROR_DISK_FULL);
+      throw;
     }
-    done += n;
+    if (!more) break;
+    size_t done = 0;
+    while (done < data.size()) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 24));
+      DWORD n = 0;
+      if (!WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) {
+        DWORD err = GetLastError();
+        CloseHandle(h);
+        DeleteFileW(temp.c_str());
+        return fail(WriteStage::Write, err ? err : ERROR_DISK_FULL);
+      }
+      done += n;
+    }
   }
   if (!FlushFileBuffers(h)) {
     DWORD err = GetLastError();

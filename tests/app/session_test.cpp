@@ -113,9 +113,10 @@ TEST_F(SessionTest, TheMenusAndTheTrayMenuCarryTheirCommands) {
   const auto& top = form.mainMenu->Items()->Items();
   ASSERT_EQ(top.size(), 4u);
   EXPECT_EQ(top[2]->Caption(), "Stats");
-  EXPECT_FALSE(top[2]->Enabled());
-  ASSERT_EQ(top[2]->Count(), 1);
+  EXPECT_TRUE(top[2]->Enabled());
+  ASSERT_EQ(top[2]->Count(), 2);
   EXPECT_EQ(top[2]->Items()[0]->Caption(), "Generate");
+  EXPECT_EQ(top[2]->Items()[1]->Caption(), "Export CSV");
   std::vector<std::string> servers;
   for (TMenuItem* item : top[1]->Items()) servers.push_back(item->Caption());
   EXPECT_THAT(servers,
