@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kPeriodHours[] = {24, 7 * 24, 30 * 24};
 constexpr int kChartHours = 7 * 24;
+constexpr std::size_t kListedOutages = 25;
 
 std::string Escape(std::string_view text) {
   std::string out;
@@ -69,6 +70,18 @@ std::string Duration(std::int64_t ms) {
   return text;
 }
 
+// A coordinate with one decimal, as "%.1f" would write it (charts have thousands of them).
+void AppendTenths(std::string& out, double value) {
+  long long tenths = std::llround(value * 10);
+  if (tenths < 0) {
+    out += '-';
+    tenths = -tenths;
+  }
+  out += std::to_string(tenths / 10);
+  out += '.';
+  out += static_cast<char>('0' + tenths % 10);
+}
+
 // The length of [start, end) within [from, to).
 std::int64_t Overlap(std::int64_t start, std::int64_t end, std::int64_t from, std::int64_t to) {
   return std::max<std::int64_t>(0, std::min(end, to) - std::max(start, from));
@@ -83,7 +96,8 @@ th:first-child,td:first-child{text-align:left}th{background:#f2f2f2}
 .whole{font-size:16px;margin:6px 0}.bad{color:#b00020}.good{color:#18794e}
 svg{display:block;margin:4px 0 2px}.legend span{margin-right:16px}
 .sw{display:inline-block;width:14px;height:3px;vertical-align:middle;margin-right:4px}
-.server{page-break-inside:avoid}
+.server{page-break-inside:avoid}table.list th,table.list td{text-align:left}
+.list td:nth-child(3){text-align:right;white-space:nowrap}
 @media print{body{margin:0}h2{page-break-before:always}h2:first-of-type{page-break-before:auto}}
 )css";
 
@@ -106,59 +120,68 @@ ReportFigures ComputeReport(HistoryStore& store, std::int64_t now) {
   const std::size_t count = figures.servers.size();
   const std::int64_t hourNow = now / kHourMs;
 
-  struct Accumulator {
-    std::vector<std::int32_t> loads;
-    double sum = 0;
+  // Each server's load times of the month in hour order: the shorter periods are its tail.
+  struct Loads {
+    std::vector<std::int32_t> values;
+    std::size_t from[3] = {0, 0, 0};  // where each period's values begin
+    double sum[3] = {0, 0, 0};
+    bool started[3] = {false, false, false};
   };
-  std::vector<std::vector<Accumulator>> accumulators;
+  std::vector<Loads> loads(count);
   for (const int hours : kPeriodHours) {
     PeriodFigures period;
     period.hours = hours;
     period.from = (hourNow - hours + 1) * kHourMs;
     period.servers.resize(count);
     figures.periods.push_back(std::move(period));
-    accumulators.emplace_back(count);
   }
   figures.charts.resize(count);
   figures.outages.resize(count);
 
   const std::int64_t firstHour = hourNow - kPeriodHours[2] + 1;
-  std::vector<std::int32_t> scratch;
-  for (HourRecord& hour : store.Hours(firstHour, hourNow + 1)) {
+  store.ForEachHour(firstHour, hourNow + 1, [&](const HourRecord& hour) {
     auto it = index.find(hour.server);
-    if (it == index.end()) continue;
+    if (it == index.end()) return;
     const std::size_t s = it->second;
+    Loads& l = loads[s];
+    double hourSum = 0;
+    for (const std::int32_t load : hour.loads) hourSum += load;
     for (std::size_t p = 0; p < figures.periods.size(); ++p) {
       PeriodFigures& period = figures.periods[p];
       if (hour.hour < hourNow - period.hours + 1) continue;
+      if (!l.started[p]) {
+        l.started[p] = true;
+        l.from[p] = l.values.size();
+      }
       PeriodFigures::Server& server = period.servers[s];
       server.checks += hour.checks;
       server.failed += hour.down + hour.wrong;
       period.checks += hour.checks;
       period.failed += hour.down + hour.wrong;
-      Accumulator& a = accumulators[p][s];
-      a.loads.insert(a.loads.end(), hour.loads.begin(), hour.loads.end());
-      for (const std::int32_t load : hour.loads) a.sum += load;
+      l.sum[p] += hourSum;
     }
+    l.values.insert(l.values.end(), hour.loads.begin(), hour.loads.end());
     if (hour.hour > hourNow - kChartHours && !hour.loads.empty()) {
-      scratch = hour.loads;
-      const LoadFigures f = FiguresOf(scratch);
-      figures.charts[s].push_back({hour.hour, f.median, f.p95});
+      // The hour's list is sorted: its percentiles are where their ranks are.
+      const std::size_t n = hour.loads.size();
+      figures.charts[s].push_back({hour.hour, hour.loads[(n * 50 + 99) / 100 - 1],
+                                   hour.loads[(n * 95 + 99) / 100 - 1]});
     }
-  }
-  for (auto& chart : figures.charts)
-    std::sort(chart.begin(), chart.end(),
-              [](const ChartPoint& a, const ChartPoint& b) { return a.hour < b.hour; });
-  for (std::size_t p = 0; p < figures.periods.size(); ++p)
-    for (std::size_t s = 0; s < count; ++s) {
-      Accumulator& a = accumulators[p][s];
+  });
+  for (std::size_t s = 0; s < count; ++s) {
+    Loads& l = loads[s];
+    // The shortest period first: a percentile reorders the values of its period, which moves
+    // values in and out of every shorter one, but of no longer one.
+    for (std::size_t p = 0; p < figures.periods.size(); ++p) {
       PeriodFigures::Server& server = figures.periods[p].servers[s];
-      server.timed = static_cast<int>(a.loads.size());
-      if (a.loads.empty()) continue;
-      server.meanLoad = a.sum / static_cast<double>(a.loads.size());
-      server.p95Load = FiguresOf(a.loads).p95;
-      a.loads = {};
+      if (!l.started[p] || l.from[p] == l.values.size()) continue;
+      const auto begin = l.values.begin() + static_cast<std::ptrdiff_t>(l.from[p]);
+      server.timed = static_cast<int>(l.values.end() - begin);
+      server.meanLoad = l.sum[p] / server.timed;
+      server.p95Load = Percentile(begin, l.values.end(), 95);
     }
+    l.values = {};
+  }
 
   for (OutageRecord& outage : store.Outages(figures.periods[2].from, now + 1)) {
     auto it = index.find(outage.server);
@@ -260,19 +283,27 @@ class Page {
     if (outages.empty()) {
       out_ += "<p class=\"muted\">" + Escape(TranslateText("No outages.")) + "</p>\n";
     } else {
-      out_ += "<table><tr><th>" + Escape(TranslateText("Start")) + "</th><th>" +
+      out_ += "<table class=\"list\"><tr><th>" + Escape(TranslateText("Start")) + "</th><th>" +
               Escape(TranslateText("End")) + "</th><th>" + Escape(TranslateText("Duration")) +
               "</th><th>" + Escape(TranslateText("First failure")) + "</th></tr>\n";
-      for (const OutageRecord& outage : outages) {
+      // The latest ones: a server that flapped all month would fill pages with them.
+      const std::size_t shown = std::min(outages.size(), kListedOutages);
+      for (std::size_t i = outages.size() - shown; i < outages.size(); ++i) {
+        const OutageRecord& outage = outages[i];
         const std::int64_t end = outage.end ? outage.end : f_.now;
         out_ += "<tr data-outage=\"" + Escape(server.name) + "\" data-start=\"" +
                 std::to_string(outage.start) + "\" data-end=\"" + std::to_string(outage.end) +
                 "\"><td>" + Escape(Time(outage.start)) + "</td><td>" +
                 Escape(outage.end ? Time(outage.end) : TranslateText("going on")) + "</td><td>" +
-                Duration(end - outage.start) + "</td><td style=\"text-align:left\">" +
+                Duration(end - outage.start) + "</td><td>" +
                 Escape(outage.text.substr(0, 300)) + "</td></tr>\n";
       }
       out_ += "</table>\n";
+      if (shown < outages.size())
+        out_ += "<p class=\"muted\">" +
+                Escape(FormatText(TranslateText("%s earlier outages are left out here."),
+                                  {std::to_string(outages.size() - shown)})) +
+                "</p>\n";
     }
     out_ += "</div>\n";
   }
@@ -306,17 +337,30 @@ class Page {
             std::to_string(plotHeight) + "\" fill=\"#fafafa\" stroke=\"#ccc\"/>";
     // Outages as red bands.
     const double chartFrom = static_cast<double>(firstHour * kHourMs);
+    // Bands closer than a pixel are drawn as one.
+    double bandStart = -1, bandEnd = -1;
+    const auto band = [&] {
+      if (bandStart < 0) return;
+      std::snprintf(buf, sizeof buf,
+                    "<rect class=\"outage\" x=\"%.1f\" y=\"%d\" width=\"%.1f\" height=\"%d\" "
+                    "fill=\"#e53935\" fill-opacity=\"0.3\"/>",
+                    bandStart, kTop, bandEnd - bandStart, plotHeight);
+      out_ += buf;
+    };
     for (const OutageRecord& outage : f_.outages[s]) {
       const double start = std::max<double>(static_cast<double>(outage.start), chartFrom);
       const double end = static_cast<double>(outage.end ? outage.end : f_.now);
       if (end <= chartFrom) continue;
       const double x0 = x(start / kHourMs), x1 = std::max(x(end / kHourMs), x0 + 1.5);
-      std::snprintf(buf, sizeof buf,
-                    "<rect class=\"outage\" x=\"%.1f\" y=\"%d\" width=\"%.1f\" height=\"%d\" "
-                    "fill=\"#e53935\" fill-opacity=\"0.3\"/>",
-                    x0, kTop, x1 - x0, plotHeight);
-      out_ += buf;
+      if (bandStart >= 0 && x0 <= bandEnd + 1) {
+        bandEnd = std::max(bandEnd, x1);
+        continue;
+      }
+      band();
+      bandStart = x0;
+      bandEnd = x1;
     }
+    band();
     // Grid lines and their load times.
     for (int i = 0; i <= 4; ++i) {
       const double ms = scale * i / 4;
@@ -347,9 +391,10 @@ class Page {
                          "\" fill=\"none\" stroke=\"" + (p95 ? "#90caf9" : "#1565c0") +
                          "\" stroke-width=\"1.5\" points=\"";
       for (const ChartPoint& point : points) {
-        std::snprintf(buf, sizeof buf, "%.1f,%.1f ", x(static_cast<double>(point.hour) + 0.5),
-                      y(p95 ? point.p95 : point.median));
-        line += buf;
+        AppendTenths(line, x(static_cast<double>(point.hour) + 0.5));
+        line += ',';
+        AppendTenths(line, y(p95 ? point.p95 : point.median));
+        line += ' ';
       }
       out_ += line + "\"/>";
     }

@@ -115,6 +115,10 @@ HistoryStore::HistoryStore(const std::string& path, HistoryLimits limits)
     throw SqliteError(26 /* SQLITE_NOTADB */, "The history file was written by a newer version");
   db_->Execute("PRAGMA journal_mode=WAL");
   db_->Execute("PRAGMA synchronous=NORMAL");
+  // Reading a month for the report maps the file instead of copying it a page at a time; the
+  // mapping grows only as far as the file, and a 32-bit process keeps most of its address space.
+  db_->QueryInt(sizeof(void*) >= 8 ? "PRAGMA mmap_size=1073741824" : "PRAGMA mmap_size=134217728");
+  db_->Execute("PRAGMA cache_size=-16384");
   if (limits_.maxPages > 0)
     db_->QueryInt("PRAGMA max_page_count=" + std::to_string(limits_.maxPages));
   if (version == 0) {
@@ -371,44 +375,49 @@ std::vector<ServerRecord> HistoryStore::Servers() {
 
 std::vector<HourRecord> HistoryStore::Hours(std::int64_t fromHour, std::int64_t toHour) {
   std::vector<HourRecord> hours;
+  ForEachHour(fromHour, toHour, [&](const HourRecord& hour) { hours.push_back(hour); });
+  return hours;
+}
+
+void HistoryStore::ForEachHour(std::int64_t fromHour, std::int64_t toHour,
+                               const std::function<void(const HourRecord&)>& hour) {
   std::int64_t rolled = RolledUpTo();
   if (rolled < 0) rolled = fromHour;
   Statement stored(*db_,
                    "SELECT hour, server, checks, down, wrong, slow, loads FROM hourly "
                    "WHERE hour >= ? AND hour < ? ORDER BY hour, server");
   stored.Bind(1, fromHour).Bind(2, std::min(toHour, rolled));
+  HourRecord record;
   while (stored.Step()) {
-    HourRecord record;
     record.hour = stored.Int(0);
     record.server = stored.Int(1);
     record.checks = static_cast<int>(stored.Int(2));
     record.down = static_cast<int>(stored.Int(3));
     record.wrong = static_cast<int>(stored.Int(4));
     record.slow = static_cast<int>(stored.Int(5));
+    record.loads.clear();
     // A damaged list keeps what could be read; the counts still hold.
     DecodeLoads(stored.Blob(6), record.loads);
-    hours.push_back(std::move(record));
+    hour(record);
   }
   // The hours not rolled up yet, from the checks themselves.
   const std::int64_t from = std::max(fromHour, rolled);
-  if (from < toHour) {
-    std::map<std::pair<std::int64_t, std::int64_t>, HourRecord> computed;
-    Statement probes(*db_, "SELECT at, server, status, load FROM probe WHERE at >= ? AND at < ?");
-    probes.Bind(1, from * kHourMs).Bind(2, toHour * kHourMs);
-    while (probes.Step()) {
-      const std::int64_t hour = probes.Int(0) / kHourMs;
-      HourRecord& record = computed[{hour, probes.Int(1)}];
-      record.hour = hour;
-      record.server = probes.Int(1);
-      Tally(record, StoredStatus(probes.Int(2)));
-      if (!probes.IsNull(3)) record.loads.push_back(static_cast<std::int32_t>(probes.Int(3)));
-    }
-    for (auto& [key, record] : computed) {
-      std::sort(record.loads.begin(), record.loads.end());
-      hours.push_back(std::move(record));
-    }
+  if (from >= toHour) return;
+  std::map<std::pair<std::int64_t, std::int64_t>, HourRecord> computed;
+  Statement probes(*db_, "SELECT at, server, status, load FROM probe WHERE at >= ? AND at < ?");
+  probes.Bind(1, from * kHourMs).Bind(2, toHour * kHourMs);
+  while (probes.Step()) {
+    const std::int64_t at = probes.Int(0) / kHourMs;
+    HourRecord& computedHour = computed[{at, probes.Int(1)}];
+    computedHour.hour = at;
+    computedHour.server = probes.Int(1);
+    Tally(computedHour, StoredStatus(probes.Int(2)));
+    if (!probes.IsNull(3)) computedHour.loads.push_back(static_cast<std::int32_t>(probes.Int(3)));
   }
-  return hours;
+  for (auto& [key, computedHour] : computed) {
+    std::sort(computedHour.loads.begin(), computedHour.loads.end());
+    hour(computedHour);
+  }
 }
 
 std::vector<OutageRecord> HistoryStore::Outages(std::int64_t from, std::int64_t to) {

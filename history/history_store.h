@@ -118,6 +118,10 @@ class HistoryStore {
   // Every server's hours in [fromHour, toHour): rolled-up hours from the hourly table, the
   // others computed from the checks.
   std::vector<HourRecord> Hours(std::int64_t fromHour, std::int64_t toHour);
+  // The same hours one at a time, in hour order (servers in id order within an hour); the
+  // record is reused between calls.
+  void ForEachHour(std::int64_t fromHour, std::int64_t toHour,
+                   const std::function<void(const HourRecord&)>& hour);
   // Outages that overlap [from, to), oldest first.
   std::vector<OutageRecord> Outages(std::int64_t from, std::int64_t to);
   std::vector<RunRow> Runs(std::int64_t from, std::int64_t to);

@@ -18,6 +18,10 @@ struct LoadFigures {
 // or below it (the median of an even count is the lower middle value). Reorders `loads`.
 LoadFigures FiguresOf(std::vector<std::int32_t>& loads);
 
+// Only the p-th percentile (nearest rank), of a non-empty list. Reorders `loads`.
+std::int32_t Percentile(std::vector<std::int32_t>::iterator begin,
+                        std::vector<std::int32_t>::iterator end, int percent);
+
 // Sorts `loads` and encodes them.
 std::string EncodeLoads(std::vector<std::int32_t> loads);
 // Appends the values of an encoded list to `out`. False, with what could be read appended,
