@@ -60,10 +60,10 @@ history::RunRecord Outcomes(std::int64_t start, std::mt19937& random) {
     p.name = "server " + std::to_string(100000 + i);
     p.url = "http://127.0.0.1:8080/site" + std::to_string(i);
     const unsigned roll = random() % 100;
-    p.status = roll < 3    ? history::ProbeStatus::Down
-               : roll < 4  ? history::ProbeStatus::WrongResponse
-               : roll < 5  ? history::ProbeStatus::Slow
-                           : history::ProbeStatus::Up;
+    p.status = roll < 3   ? history::ProbeStatus::Down
+               : roll < 4 ? history::ProbeStatus::WrongResponse
+               : roll < 5 ? history::ProbeStatus::Slow
+                          : history::ProbeStatus::Up;
     p.loadMs = p.status == history::ProbeStatus::Down ? -1 : static_cast<int>(20 + random() % 300);
     if (p.status == history::ProbeStatus::Down)
       p.text = "Unable to load: Socket Error # 10061\r\nConnection refused.";
@@ -124,8 +124,8 @@ void BM_CollectOutcomes(benchmark::State& state) {
     history::RunRecord run;
     for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
       history::ProbeOutcome p;
-      p.status = table.GetText("Status") == "OK" ? history::ProbeStatus::Up
-                                                 : history::ProbeStatus::Down;
+      p.status =
+          table.GetText("Status") == "OK" ? history::ProbeStatus::Up : history::ProbeStatus::Down;
       p.name = table.GetText("Name");
       p.url = table.GetText("Url");
       if (p.status == history::ProbeStatus::Up) p.loadMs = table.GetInt("LoadTime");
@@ -205,9 +205,10 @@ int main(int argc, char** argv) {
   const double record = reporter.Time("BM_RecordRun/min_time:3.000/manual_time");
   const double collect = reporter.Time("BM_CollectOutcomes/min_time:1.000");
   if (run > 0 && record > 0 && collect > 0)
-    std::printf("recording a run of 1,000 outcomes: %.2f ms collected + %.2f ms written = %.2f %% "
-                "of the run's own %.1f ms CPU (goal: < 1 %%)\n",
-                collect, record, 100.0 * (collect + record) / run, run);
+    std::printf(
+        "recording a run of 1,000 outcomes: %.2f ms collected + %.2f ms written = %.2f %% "
+        "of the run's own %.1f ms CPU (goal: < 1 %%)\n",
+        collect, record, 100.0 * (collect + record) / run, run);
   const double report = reporter.Time("BM_Report30Days1000Servers/min_time:3.000");
   if (report > 0)
     std::printf("30-day report over 1,000 servers (8.6 M checks): %.0f ms (goal: < 1000 ms)\n",

@@ -164,8 +164,8 @@ ReportFigures ComputeReport(HistoryStore& store, std::int64_t now) {
     if (hour.hour > hourNow - kChartHours && !hour.loads.empty()) {
       // The hour's list is sorted: its percentiles are where their ranks are.
       const std::size_t n = hour.loads.size();
-      figures.charts[s].push_back({hour.hour, hour.loads[(n * 50 + 99) / 100 - 1],
-                                   hour.loads[(n * 95 + 99) / 100 - 1]});
+      figures.charts[s].push_back(
+          {hour.hour, hour.loads[(n * 50 + 99) / 100 - 1], hour.loads[(n * 95 + 99) / 100 - 1]});
     }
   });
   for (std::size_t s = 0; s < count; ++s) {
@@ -295,8 +295,8 @@ class Page {
                 std::to_string(outage.start) + "\" data-end=\"" + std::to_string(outage.end) +
                 "\"><td>" + Escape(Time(outage.start)) + "</td><td>" +
                 Escape(outage.end ? Time(outage.end) : TranslateText("going on")) + "</td><td>" +
-                Duration(end - outage.start) + "</td><td>" +
-                Escape(outage.text.substr(0, 300)) + "</td></tr>\n";
+                Duration(end - outage.start) + "</td><td>" + Escape(outage.text.substr(0, 300)) +
+                "</td></tr>\n";
       }
       out_ += "</table>\n";
       if (shown < outages.size())

@@ -25,8 +25,8 @@ void PutVarint(std::string& out, std::uint32_t value) {
 
 std::int32_t Percentile(std::vector<std::int32_t>::iterator begin,
                         std::vector<std::int32_t>::iterator end, int percent) {
-  const auto index = static_cast<std::ptrdiff_t>(
-      RankIndex(static_cast<std::size_t>(end - begin), percent));
+  const auto index =
+      static_cast<std::ptrdiff_t>(RankIndex(static_cast<std::size_t>(end - begin), percent));
   std::nth_element(begin, begin + index, end);
   return begin[index];
 }

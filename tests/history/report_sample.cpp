@@ -73,11 +73,12 @@ int Write(const std::string& out) {
       char text[32];
       std::snprintf(text, sizeof text, "12/%02lld/2026 %02lld:%02lld",
                     static_cast<long long>(10 + (minutes / 1440 - now / 60000 / 1440)),
-                    static_cast<long long>(minutes / 60 % 24), static_cast<long long>(minutes % 60));
+                    static_cast<long long>(minutes / 60 % 24),
+                    static_cast<long long>(minutes % 60));
       return std::string(text);
     };
-    const auto written =
-        lantervo::platform::WriteFileAtomically(out, RenderReport(ComputeReport(store, now), style));
+    const auto written = lantervo::platform::WriteFileAtomically(
+        out, RenderReport(ComputeReport(store, now), style));
     if (!written.ok) {
       std::fprintf(stderr, "%s: %s\n", out.c_str(), written.message.c_str());
       return 1;
