@@ -13,9 +13,8 @@
 namespace {
 
 const std::string& Path() {
-  static const std::string path =
-      std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/lantervo-history-fuzz-" +
-      std::to_string(getpid()) + ".sqlite";
+  static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                  "/lantervo-history-fuzz-" + std::to_string(getpid()) + ".sqlite";
   return path;
 }
 

@@ -156,7 +156,8 @@ const char* const kCzechIds[] = {
     "outage",
     "slow above %s ms",
     "the history cannot be read",
-    "Uptime counts the checks that loaded, slow ones included; an outage lasts from the first failed check to the next one that loaded. Load times are those of the checks that had one.",
+    "Uptime counts the checks that loaded, slow ones included; an outage lasts from the first "
+    "failed check to the next one that loaded. Load times are those of the checks that had one.",
 };
 
 std::map<std::string, std::string> Entries(const std::string& code) {
