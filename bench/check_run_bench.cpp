@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/loopback_site.h"
 #include "bench/ratio_reporter.h"
 #include "core/config_store.h"
 #include "core/event_log.h"
@@ -26,24 +27,11 @@ using lantervo::test::HttpTestServer;
 constexpr int kServers = 1000;
 
 HttpTestServer& Server() {
-  static HttpTestServer server;
-  static bool answering = [] {
-    server.AnswerAlways(
-        HttpTestServer::Ok("<html><body>Service status: operational.</body></html>"));
-    return true;
-  }();
-  (void)answering;
-  return server;
+  return lantervo::bench::LoopbackSite();
 }
 
 std::string ServerUrl(int i) {
   return Server().Url("/site" + std::to_string(i));
-}
-
-double ThreadCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
 // CPU and wall time per server of a benchmark whose iterations each visit every server.
@@ -86,10 +74,10 @@ void BM_CheckRun(benchmark::State& state) {
   RunFixture fixture;
   double cpu = 0;
   for (auto _ : state) {
-    const double start = ThreadCpuSeconds();
+    const double start = lantervo::bench::ProcessCpuSeconds();
     fixture.form->StartCheck();
     fixture.form->CurrentCheck()->WaitFor();
-    cpu += ThreadCpuSeconds() - start;
+    cpu += lantervo::bench::ProcessCpuSeconds() - start;
   }
   PerServerCounters(state, cpu);
 }
@@ -102,12 +90,12 @@ void BM_BareGets(benchmark::State& state) {
   for (int i = 0; i < kServers; ++i) urls.push_back(ServerUrl(i));
   double cpu = 0;
   for (auto _ : state) {
-    const double start = ThreadCpuSeconds();
+    const double start = lantervo::bench::ProcessCpuSeconds();
     std::thread worker([&] {
       for (const std::string& url : urls) benchmark::DoNotOptimize(client.Get(url));
     });
     worker.join();
-    cpu += ThreadCpuSeconds() - start;
+    cpu += lantervo::bench::ProcessCpuSeconds() - start;
   }
   PerServerCounters(state, cpu);
 }

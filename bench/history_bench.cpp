@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "bench/loopback_site.h"
 #include "bench/ratio_reporter.h"
 #include "core/config_store.h"
 #include "core/event_log.h"
@@ -32,21 +33,10 @@ constexpr int kServers = 1000;
 constexpr std::int64_t kDay0 = 1796860800000;  // 2026-12-10 00:00 UTC
 constexpr std::int64_t kFiveMinutes = 5 * 60 * 1000;
 
-double ProcessCpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
+using lantervo::bench::ProcessCpuSeconds;
 
 HttpTestServer& Server() {
-  static HttpTestServer server;
-  static bool answering = [] {
-    server.AnswerAlways(
-        HttpTestServer::Ok("<html><body>Service status: operational.</body></html>"));
-    return true;
-  }();
-  (void)answering;
-  return server;
+  return lantervo::bench::LoopbackSite();
 }
 
 // A run of 1,000 outcomes as the window collects them: one in twenty failing.

@@ -25,6 +25,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "bench/loopback_site.h"
 #include "bench/ratio_reporter.h"
 #include "core/config_store.h"
 #include "frontends/qt/form_window.h"
@@ -47,14 +48,7 @@ constexpr int kServers = 100;
 constexpr int kRunsPerHour = 60;
 
 HttpTestServer& Server() {
-  static HttpTestServer server;
-  static bool answering = [] {
-    server.AnswerAlways(
-        HttpTestServer::Ok("<html><body>Service status: operational.</body></html>"));
-    return true;
-  }();
-  (void)answering;
-  return server;
+  return lantervo::bench::LoopbackSite();
 }
 
 double ResidentMegabytes() {
@@ -253,10 +247,9 @@ void BM_ProcessBareQtWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessBareQtWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 
-// The program as a process on the X display: from exec until the X server has mapped its main
-// window (start-up, the row reset and the window's show are behind it), with the same folder.
-void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
-  ProgramFolder& folder = Folder(static_cast<int>(state.range(0)));
+// The program as a process with `folder`'s configuration and list (and `history` beside it when
+// given, as a hard link), from exec until the X server has mapped its main window.
+void ProcessStartup(benchmark::State& state, ProgramFolder& folder, const std::string& history) {
   WindowWatch watch;
   if (!watch.Usable()) {
     state.SkipWithError("needs an X display (DISPLAY)");
@@ -265,10 +258,12 @@ void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
   lantervo::test::TempDir copy;
   const std::string config = copy.File("config");
   const std::string program = copy.File("lantervo");
-  const std::string command = "mkdir -p '" + config + "/lantervo' && cp '" +
-                              folder.dir.File("registry.reg") + "' '" + config +
-                              "/lantervo/' && cp '" + folder.dir.File("LTV.xml") + "' '" +
-                              copy.Path() + "/' && cp '" LANTERVO_PROGRAM "' '" + program + "'";
+  std::string command = "mkdir -p '" + config + "/lantervo' && cp '" +
+                        folder.dir.File("registry.reg") + "' '" + config + "/lantervo/' && cp '" +
+                        folder.dir.File("LTV.xml") + "' '" + copy.Path() + "/' && cp '" +
+                        LANTERVO_PROGRAM "' '" + program + "'";
+  if (!history.empty())
+    command += " && ln '" + history + "' '" + copy.File("LTV.history.sqlite") + "'";
   if (std::system(command.c_str()) != 0) {
     state.SkipWithError("cannot copy the program");
     return;
@@ -283,6 +278,11 @@ void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
     }
     state.SetIterationTime(seconds);
   }
+}
+
+// Start-up, the row reset and the window's show are behind the mapped window.
+void BM_ProcessStartupToShownMainWindow(benchmark::State& state) {
+  ProcessStartup(state, Folder(static_cast<int>(state.range(0))), {});
 }
 BENCHMARK(BM_ProcessStartupToShownMainWindow)
     ->Arg(100)
@@ -317,35 +317,7 @@ std::string GigabyteHistory() {
 // The program as a process with a gigabyte of history beside its list: the history is opened on
 // its own thread, so the window comes as soon as without.
 void BM_ProcessStartupWithGigabyteHistory(benchmark::State& state) {
-  ProgramFolder& folder = Folder(static_cast<int>(state.range(0)));
-  WindowWatch watch;
-  if (!watch.Usable()) {
-    state.SkipWithError("needs an X display (DISPLAY)");
-    return;
-  }
-  const std::string history = GigabyteHistory();
-  lantervo::test::TempDir copy;
-  const std::string config = copy.File("config");
-  const std::string program = copy.File("lantervo");
-  const std::string command = "mkdir -p '" + config + "/lantervo' && cp '" +
-                              folder.dir.File("registry.reg") + "' '" + config +
-                              "/lantervo/' && cp '" + folder.dir.File("LTV.xml") + "' '" +
-                              copy.Path() + "/' && cp '" LANTERVO_PROGRAM "' '" + program +
-                              "' && ln '" + history + "' '" + copy.File("LTV.history.sqlite") + "'";
-  if (std::system(command.c_str()) != 0) {
-    state.SkipWithError("cannot copy the program");
-    return;
-  }
-  const QString name = lantervo::qt::InstanceName(lantervo::kMainWindowClass);
-  for (auto _ : state) {
-    while (lantervo::qt::InstanceRunning(name)) usleep(1000);
-    double seconds = 0;
-    if (!TimeToMappedWindow(watch, program, config, seconds)) {
-      state.SkipWithError("the program ended before its window was shown");
-      return;
-    }
-    state.SetIterationTime(seconds);
-  }
+  ProcessStartup(state, Folder(static_cast<int>(state.range(0))), GigabyteHistory());
 }
 BENCHMARK(BM_ProcessStartupWithGigabyteHistory)
     ->Arg(10000)

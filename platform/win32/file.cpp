@@ -56,16 +56,6 @@ FileResult ReadWholeFile(const std::string& path, std::string& contents) {
   return {};
 }
 
-WriteResult WriteFileAtomically(const std::string& path, std::string_view data) {
-  bool given = false;
-  return WriteFileAtomically(path, [&](std::string& chunk) {
-    if (given) return false;
-    chunk.assign(data);
-    given = true;
-    return true;
-  });
-}
-
 WriteResult WriteFileAtomically(const std::string& path,
                                 const std::function<bool(std::string& chunk)>& produce) {
   static std::atomic<unsigned> counter{0};
