@@ -14,7 +14,7 @@ namespace keys {
 constexpr std::uint16_t kTab = 0x09, kReturn = 0x0D, kEscape = 0x1B, kSpace = 0x20;
 constexpr std::uint16_t kPrior = 0x21, kNext = 0x22, kEnd = 0x23, kHome = 0x24;
 constexpr std::uint16_t kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28;
-constexpr std::uint16_t kInsert = 0x2D, kDelete = 0x2E, kF1 = 0x70;
+constexpr std::uint16_t kInsert = 0x2D, kDelete = 0x2E, kF1 = 0x70, kF5 = 0x74;
 }  // namespace keys
 
 using NotifyEvent = std::function<void(Component& sender)>;

@@ -21,6 +21,7 @@ void MainFormRunHost::BeginRunUi() {
     f.actionServerActivate->SetEnabled(false);
     f.actionServerDeactivate->SetEnabled(false);
     f.actionServerActivateAll->SetEnabled(false);
+    f.actionCheckNow->SetEnabled(false);
     f.gridLink->SetEnabled(false);
     f.gridLink->Repaint();
   });
@@ -35,6 +36,7 @@ void MainFormRunHost::EndRunUi() {
     if (!f.IsClosing) f.timerCheck->SetEnabled(true);
     f.actionServerAdd->SetEnabled(true);
     f.actionServerActivateAll->SetEnabled(true);
+    f.actionCheckNow->SetEnabled(true);
     f.UpdateRowActions();
   });
 }
@@ -147,6 +149,13 @@ void TMainForm::StartCheck() {
       GetDesktop()->SharedHandOffs(), std::make_unique<MainFormRunHost>(*this), Context().config,
       *IdHTTP, Context().clock});
   check_->Start();
+}
+
+void TMainForm::actionCheckNowExecute(Component&) {
+  if (IsClosing || !Enabled() || (check_ && !check_->Finished())) return;
+  // The run's end switches the timer on again, so the next interval starts there.
+  timerCheck->SetEnabled(false);
+  StartCheck();
 }
 
 void TMainForm::StopChecks() {

@@ -56,6 +56,7 @@ void TMainForm::CreateMenus() {
   NewActionItem(*this, *menuServers, "menuServerDeactivate", actionServerDeactivate);
   NewActionItem(*this, *menuServers, "menuServerActivate", actionServerActivate);
   NewActionItem(*this, *menuServers, "menuServerActivateAll", actionServerActivateAll);
+  NewActionItem(*this, *menuServers, "menuServerCheckNow", actionCheckNow);
 
   menuStats = &NewItem(*this, root, "menuStats");
   menuStats->SetCaption("Stats");
@@ -72,6 +73,7 @@ void TMainForm::CreateMenus() {
   TMenuItem& tray = *popupTray->Items();
   NewActionItem(*this, tray, "popupShow", actionShow);
   NewActionItem(*this, tray, "popupHide", actionHide);
+  NewActionItem(*this, tray, "popupCheckNow", actionCheckNow);
   NewActionItem(*this, tray, "popupLog", actionLog);
   NewActionItem(*this, tray, "popupQuit", actionQuit);
   TrayIcon->SetPopupMenu(popupTray);
@@ -86,6 +88,7 @@ void TMainForm::BindMainCommands() {
   actionSettings->OnExecute = [this](Component& sender) { actionSettingsExecute(sender); };
   actionHelpContext->OnExecute = [this](Component& sender) { actionHelpContextExecute(sender); };
   actionHelpAbout->OnExecute = [this](Component& sender) { actionHelpAboutExecute(sender); };
+  actionCheckNow->OnExecute = [this](Component& sender) { actionCheckNowExecute(sender); };
   actionStatsGenerate->OnExecute = [this](Component& sender) {
     actionStatsGenerateExecute(sender);
   };

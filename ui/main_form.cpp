@@ -95,6 +95,7 @@ void TMainForm::CreateActions() {
   constexpr std::uint16_t kF1 = 0x70;
   actionHelpContext = &NewAction("actionHelpContext", "Online help", MakeShortCut(kF1, 0));
   actionHelpAbout = &NewAction("actionHelpAbout", "About", 0);
+  actionCheckNow = &NewAction("actionCheckNow", "Check now", MakeShortCut(keys::kF5, 0));
   actionStatsGenerate = &NewAction("actionStatsGenerate", "Generate", 0);
   actionStatsExport = &NewAction("actionStatsExport", "Export CSV", 0);
   BindListCommands();

@@ -94,6 +94,7 @@ class TMainForm : public TForm {
   TAction* actionLogClear = nullptr;
   TAction* actionHelpContext = nullptr;
   TAction* actionHelpAbout = nullptr;
+  TAction* actionCheckNow = nullptr;
   TAction* actionStatsGenerate = nullptr;
   TAction* actionStatsExport = nullptr;
   TAction* actionServerAdd = nullptr;
@@ -200,6 +201,9 @@ class TMainForm : public TForm {
   // Scheduling (check_scheduler.cpp).
   void timerCheckTimer(Component& sender);
   void StartCheck();
+  // Check now (F5): a run at once when none is going on and no dialog holds the window; the
+  // interval then counts from that run's end.
+  void actionCheckNowExecute(Component& sender);
   // Quit's part: sets IsClosing, stops the timer and waits for a running check run to end,
   // carrying out its hand-offs meanwhile.
   void StopChecks();

@@ -119,18 +119,18 @@ TEST_F(SessionTest, TheMenusAndTheTrayMenuCarryTheirCommands) {
   EXPECT_EQ(top[2]->Items()[1]->Caption(), "Export CSV");
   std::vector<std::string> servers;
   for (TMenuItem* item : top[1]->Items()) servers.push_back(item->Caption());
-  EXPECT_THAT(servers,
-              ElementsAre("Add", "Edit", "Delete", "Deactivate", "Activate", "Activate all"));
+  EXPECT_THAT(servers, ElementsAre("Add", "Edit", "Delete", "Deactivate", "Activate",
+                                   "Activate all", "Check now"));
   std::vector<std::string> tray;
   for (TMenuItem* item : form.popupTray->Items()->Items()) tray.push_back(item->Caption());
-  EXPECT_THAT(tray, ElementsAre("Show", "Hide", "Log", "Quit"));
+  EXPECT_THAT(tray, ElementsAre("Show", "Hide", "Check now", "Log", "Quit"));
   EXPECT_FALSE(form.popupTray->Items()->Items()[0]->Enabled());  // Show, while shown
 
-  form.popupTray->Items()->Items()[2]->Click();
+  form.popupTray->Items()->Items()[3]->Click();
   ASSERT_EQ(desktop->ShellOpens().size(), 1u);
   EXPECT_EQ(desktop->ShellOpens()[0].target, dir.File("LTV.log"));
 
-  form.popupTray->Items()->Items()[3]->Click();
+  form.popupTray->Items()->Items()[4]->Click();
   EXPECT_TRUE(desktop->QuitRequested());
 }
 

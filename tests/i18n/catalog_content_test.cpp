@@ -129,6 +129,7 @@ const char* const kCzechIds[] = {
     "certificate name does not match %s",
     "connection closed by the server",
     "95th percentile load time",
+    "Check now",
     "%s earlier outages are left out here.",
     "Availability of the whole list: %s",
     "Average load time",
