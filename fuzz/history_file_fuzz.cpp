@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz/plain_scheduling.h"
 #include "history/history_store.h"
 #include "history/sqlite.h"
 

@@ -133,16 +133,5 @@ inline int RunHttpFuzz(const std::uint8_t* data, std::size_t size, const HttpFuz
 
 }  // namespace lantervo::fuzz
 
-// The client reaches so many distinct edges that libFuzzer's entropic scheduling spends most of
-// each run weighing them; plain scheduling runs several times as many inputs in the same time.
-// The flag is added before libFuzzer reads its flags, so one given on the command line wins.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> args;
-  static char entropic[] = "-entropic=0";
-  args.assign(*argv, *argv + *argc);
-  args.insert(args.begin() + 1, entropic);
-  args.push_back(nullptr);
-  *argc = static_cast<int>(args.size() - 1);
-  *argv = args.data();
-  return 0;
-}
+// The client reaches so many distinct edges that entropic scheduling costs most of each run.
+#include "fuzz/plain_scheduling.h"  // IWYU pragma: keep
