@@ -1,22 +1,10 @@
 #include "history/history_recorder.h"
 
-#include <chrono>
-
 #include "history/sqlite.h"
 #include "history/utc_time.h"
 #include "platform/file.h"
 
 namespace lantervo::history {
-
-namespace {
-
-std::int64_t SystemNow() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
-}  // namespace
 
 std::string HistoryRecorder::DamagedName(const std::string& path, std::int64_t utcMs) {
   return path + ".damaged-" + CompactUtc(utcMs);
@@ -24,7 +12,7 @@ std::string HistoryRecorder::DamagedName(const std::string& path, std::int64_t u
 
 HistoryRecorder::HistoryRecorder(HistoryRecorderOptions options)
     : options_(std::move(options)), thread_(options_.handOffs, [this] { Body(); }) {
-  if (!options_.now) options_.now = SystemNow;
+  if (!options_.now) options_.now = UtcNowMs;
   thread_.Start();
 }
 

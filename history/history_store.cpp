@@ -316,22 +316,20 @@ bool HistoryStore::Prune(std::int64_t now, const std::function<bool()>& stop) {
   const std::int64_t probesBefore = now - limits_.probeDays * kDayMs;
   const std::int64_t keptBefore = now - limits_.hourlyDays * kDayMs;
   const std::pair<const char*, std::int64_t> slices[] = {
-      {"DELETE FROM probe WHERE at IN (SELECT at FROM probe WHERE at < ? LIMIT 20000)",
-       probesBefore},
-      {"DELETE FROM hourly WHERE hour IN (SELECT hour FROM hourly WHERE hour < ? LIMIT 20000)",
+      {"DELETE FROM probe WHERE at IN (SELECT at FROM probe WHERE at < ? LIMIT ?)", probesBefore},
+      {"DELETE FROM hourly WHERE hour IN (SELECT hour FROM hourly WHERE hour < ? LIMIT ?)",
        keptBefore / kHourMs},
-      {"DELETE FROM run WHERE id IN (SELECT id FROM run WHERE start < ? LIMIT 20000)", keptBefore},
+      {"DELETE FROM run WHERE id IN (SELECT id FROM run WHERE start < ? LIMIT ?)", keptBefore},
       {"DELETE FROM outage WHERE id IN (SELECT id FROM outage WHERE end IS NOT NULL AND end < ? "
-       "LIMIT 20000)",
+       "LIMIT ?)",
        keptBefore},
   };
-  static_assert(kPruneSlice == 20000, "the statements above slice by this many rows");
   for (const auto& [sql, before] : slices) {
     Statement slice(*db_, sql);
     for (;;) {
       if (stop && stop()) return false;
       Transaction transaction(*db_);
-      slice.Bind(1, before).Run();
+      slice.Bind(1, before).Bind(2, static_cast<std::int64_t>(kPruneSlice)).Run();
       const int deleted = db_->Changes();
       transaction.Commit();
       if (deleted == 0) break;

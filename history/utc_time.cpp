@@ -1,5 +1,6 @@
 #include "history/utc_time.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace lantervo::history {
@@ -31,6 +32,12 @@ UtcDateTime UtcOf(std::int64_t utcMs) {
   t.second = static_cast<int>(rest % 60);
   t.millisecond = static_cast<int>(ms);
   return t;
+}
+
+std::int64_t UtcNowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 std::string IsoUtc(std::int64_t utcMs) {

@@ -1,12 +1,12 @@
 // The history of the runs: each probe's outcome is collected as the run posts its row, and the
 // whole run goes to the history's own thread when the run ends. Nothing here waits for the disk.
-#include <chrono>
 
 #include "core/config_store.h"
 #include "core/text_format.h"
 #include "history/history_export.h"
 #include "history/history_recorder.h"
 #include "history/history_report.h"
+#include "history/utc_time.h"
 #include "i18n/gettext.h"
 #include "platform/date_time.h"
 #include "platform/file.h"
@@ -37,10 +37,7 @@ bool ProbeStatusOf(const std::string& status, history::ProbeStatus& out) {
 
 namespace {
 std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
-  if (clock) return clock();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return clock ? clock() : history::UtcNowMs();
 }
 }  // namespace
 
