@@ -160,7 +160,7 @@ void HistoryRecorder::Maintain() {
   if (!store_ || (lastMaintenance_ && now - lastMaintenance_ < options_.maintenanceEveryMs)) return;
   lastMaintenance_ = now;
   try {
-    store_->RollUp(now);
+    store_->RollUp(now, [this] { return StopAsked(); });
     store_->Prune(now, [this] { return StopAsked(); });
   } catch (const SqliteError& e) {
     if (e.GetKind() == SqliteError::Kind::Corrupt) {

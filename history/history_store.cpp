@@ -292,12 +292,18 @@ void HistoryStore::RollUpHour(std::int64_t hour) {
   }
 }
 
-void HistoryStore::RollUp(std::int64_t now) {
+void HistoryStore::RollUp(std::int64_t now, const std::function<bool()>& stop) {
   const std::int64_t current = now / kHourMs;
   std::int64_t from = RolledUpTo();
   if (from < 0) from = db_->QueryInt("SELECT min(at) FROM probe", now) / kHourMs;
+  std::int64_t done = std::max(from, current);
   Transaction transaction(*db_);
   for (std::int64_t hour = from; hour < current;) {
+    // Stopped: the hours rolled up so far are kept, the rest wait for the next upkeep.
+    if (stop && stop()) {
+      done = hour;
+      break;
+    }
     // Skip the hours without checks (the program was not running).
     Statement next(*db_, "SELECT min(at) FROM probe WHERE at >= ?");
     next.Bind(1, hour * kHourMs);
@@ -308,7 +314,7 @@ void HistoryStore::RollUp(std::int64_t now) {
     ++hour;
   }
   Statement mark(*db_, "INSERT OR REPLACE INTO meta(key, value) VALUES ('rolled_to', ?)");
-  mark.Bind(1, std::max(from, current)).Run();
+  mark.Bind(1, done).Run();
   transaction.Commit();
 }
 

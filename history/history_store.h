@@ -105,8 +105,9 @@ class HistoryStore {
 
   // One run, in one transaction: all of it or nothing.
   void Record(const RunRecord& run);
-  // Hourly figures for every hour before `now` that has checks and none yet.
-  void RollUp(std::int64_t now);
+  // Hourly figures for every hour before `now` that has checks and none yet; `stop` ends it
+  // between hours, keeping those done.
+  void RollUp(std::int64_t now, const std::function<bool()>& stop = {});
   // Drops what is older than the limits, a slice at a time; `stop` ends it between slices.
   // Answers false when it stopped before the end.
   bool Prune(std::int64_t now, const std::function<bool()>& stop = {});

@@ -232,6 +232,25 @@ TEST_F(HistoryStoreTest, HourlyFiguresEqualTheChecksTheyComeFrom) {
   EXPECT_EQ(stored.Int(3), figures.max);
 }
 
+// Quit stops the upkeep between hours: what was rolled up stays, the rest is done next time and
+// reads the same meanwhile.
+TEST_F(HistoryStoreTest, AStoppedRollUpKeepsTheHoursItDid) {
+  HistoryStore store(Path());
+  for (int hour = 0; hour < 3; ++hour)
+    store.Record(MakeRun(kDay0 + hour * kHourMs,
+                         {Probe(kDay0 + hour * kHourMs, "a", ProbeStatus::Up, 10 + hour)}));
+  const std::int64_t first = kDay0 / kHourMs;
+  const auto before = store.Hours(first, first + 3);
+  int asked = 0;
+  store.RollUp(kDay0 + 5 * kHourMs, [&] { return ++asked > 1; });
+  EXPECT_EQ(store.RolledUpTo(), first + 1);
+  const auto after = store.Hours(first, first + 3);
+  ASSERT_EQ(after.size(), 3u);
+  for (std::size_t i = 0; i < after.size(); ++i) EXPECT_EQ(after[i].loads, before[i].loads);
+  store.RollUp(kDay0 + 5 * kHourMs);
+  EXPECT_EQ(store.RolledUpTo(), first + 5);
+}
+
 TEST_F(HistoryStoreTest, PruningDropsWhatAgedOutAndKeepsTheRest) {
   HistoryLimits limits;
   limits.probeDays = 2;
