@@ -56,6 +56,15 @@ bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name) {
          r.value.dword != 0;
 }
 
+std::int32_t ReadConfigChoice(platform::RegistryKey* key, const std::string& name,
+                              std::uint32_t highest) {
+  const QueryResult r = Query(key, name);
+  if (r.status != QueryStatus::Found || r.value.type != RegistryType::DWord ||
+      r.value.dword > highest)
+    return 0;
+  return static_cast<std::int32_t>(r.value.dword);
+}
+
 namespace {
 
 std::string ProgramVersion(const std::string&) {
@@ -88,6 +97,8 @@ const std::vector<ConfigValue>& ConfigValues() {
     // Opt-in, read after the ten and never part of the default set, so that a stray value
     // cannot start the first-run recovery, whose default set would not replace it.
     {"HttpsEnabled",  T::Switch, &A::HttpsEnabled,  0, nullptr,   0, nullptr,              "checkboxHttps",        10},
+    {"RetryCount",    T::Choice, &A::RetryCount,    0, nullptr,   0, nullptr,              "comboRetryCount",      11, 3},
+    {"NotifyOnChange", T::Switch, &A::NotifyOnChange, 0, nullptr, 0, nullptr,              "checkboxNotifyOnChange", 12},
   };
   // clang-format on
   return values;
@@ -111,6 +122,8 @@ std::variant<std::string, bool, std::int32_t> ReadConfigValue(platform::Registry
       return ReadConfigBool(key, value.name);
     case ConfigType::Int:
       return ReadConfigInt(key, value.name);
+    case ConfigType::Choice:
+      return ReadConfigChoice(key, value.name, value.highest);
     case ConfigType::Switch:
       break;
   }

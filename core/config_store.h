@@ -27,8 +27,12 @@ struct AppConfig {
   std::int32_t BalloonLevel = 0;
   bool HotkeyEnabled = false;
   std::string Language;
-  // Opt-in, read after the ten; never part of the default set.
+  // Opt-ins, read after the ten; never part of the default set.
   bool HttpsEnabled = false;
+  // A failed check is tried again up to this many times in the same run (0 to 3).
+  std::int32_t RetryCount = 0;
+  // Balloons tell when a server's state changes rather than at every run.
+  bool NotifyOnChange = false;
 };
 
 // The process-wide record. The UI thread reloads it while workers read it: every access takes
@@ -53,7 +57,9 @@ class ConfigStore {
 
 // How a value is stored and read. Text: REG_SZ. Bool: REG_DWORD, must be present. Int: a number
 // stored as text. Switch: an opt-in REG_DWORD that reads as off whenever it is unusable.
-enum class ConfigType { Text, Bool, Int, Switch };
+// Choice: an opt-in REG_DWORD from 0 to a highest value that reads as 0 whenever it is
+// unusable or out of range.
+enum class ConfigType { Text, Bool, Int, Switch, Choice };
 
 // One configuration value: everything the program knows of it, in one place. The table is in
 // the order LoadConfig reads; the two other orders are columns (0: not part of that list).
@@ -72,6 +78,8 @@ struct ConfigValue {
   // fills its controls and saves them.
   const char* control;
   int dialogOrder;
+  // Choice: the highest value it takes.
+  std::uint32_t highest = 0;
 };
 
 const std::vector<ConfigValue>& ConfigValues();
@@ -107,5 +115,8 @@ std::int32_t ReadConfigInt(platform::RegistryKey* key, const std::string& name);
 // reads as off and never fails, so a stray value cannot start the first-run recovery, whose
 // default set would not replace it.
 bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name);
+// An opt-in choice: a REG_DWORD from 0 to `highest`; anything else reads as 0, never failing.
+std::int32_t ReadConfigChoice(platform::RegistryKey* key, const std::string& name,
+                              std::uint32_t highest);
 
 }  // namespace lantervo

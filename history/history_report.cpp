@@ -54,22 +54,6 @@ std::string Number(double value, int decimals, char separator) {
   return out;
 }
 
-std::string Duration(std::int64_t ms) {
-  const std::int64_t seconds = ms / 1000;
-  char text[64];
-  if (seconds >= 86400)
-    std::snprintf(text, sizeof text, "%lld d %lld h", static_cast<long long>(seconds / 86400),
-                  static_cast<long long>(seconds % 86400 / 3600));
-  else if (seconds >= 3600)
-    std::snprintf(text, sizeof text, "%lld h %02lld min", static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds % 3600 / 60));
-  else if (seconds >= 60)
-    std::snprintf(text, sizeof text, "%lld min", static_cast<long long>(seconds / 60));
-  else
-    std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(seconds));
-  return text;
-}
-
 // A coordinate with one decimal, as "%.1f" would write it (charts have thousands of them).
 void AppendTenths(std::string& out, double value) {
   long long tenths = std::llround(value * 10);
@@ -259,7 +243,7 @@ class Page {
       out_ += "<td data-v=\"" + std::to_string(server.outages) + "\">" +
               std::to_string(server.outages) + "</td>";
       out_ += "<td data-v=\"" + std::to_string(server.outageMs) + "\">" +
-              (server.outages ? Duration(server.outageMs) : "") + "</td>";
+              (server.outages ? DurationText(server.outageMs) : "") + "</td>";
       if (server.timed) {
         out_ += "<td data-v=\"" + Number(server.meanLoad, 3, '.') + "\">" +
                 Number(server.meanLoad, 0, style_.decimalSeparator) + " ms</td>";
@@ -295,8 +279,8 @@ class Page {
                 std::to_string(outage.start) + "\" data-end=\"" + std::to_string(outage.end) +
                 "\"><td>" + Escape(Time(outage.start)) + "</td><td>" +
                 Escape(outage.end ? Time(outage.end) : TranslateText("going on")) + "</td><td>" +
-                Duration(end - outage.start) + "</td><td>" + Escape(outage.text.substr(0, 300)) +
-                "</td></tr>\n";
+                DurationText(end - outage.start) + "</td><td>" +
+                Escape(outage.text.substr(0, 300)) + "</td></tr>\n";
       }
       out_ += "</table>\n";
       if (shown < outages.size())
@@ -423,6 +407,22 @@ class Page {
 
 std::string RenderReport(const ReportFigures& figures, const ReportStyle& style) {
   return Page(figures, style).Render();
+}
+
+std::string DurationText(std::int64_t ms) {
+  const std::int64_t seconds = ms / 1000;
+  char text[64];
+  if (seconds >= 86400)
+    std::snprintf(text, sizeof text, "%lld d %lld h", static_cast<long long>(seconds / 86400),
+                  static_cast<long long>(seconds % 86400 / 3600));
+  else if (seconds >= 3600)
+    std::snprintf(text, sizeof text, "%lld h %02lld min", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds % 3600 / 60));
+  else if (seconds >= 60)
+    std::snprintf(text, sizeof text, "%lld min", static_cast<long long>(seconds / 60));
+  else
+    std::snprintf(text, sizeof text, "%lld s", static_cast<long long>(seconds));
+  return text;
 }
 
 }  // namespace lantervo::history

@@ -48,6 +48,9 @@ struct ReportFigures {
 // Uptime as a share of checks: those that were up or slow.
 double Availability(int checks, int failed);
 
+// A span as people read it: "42 s", "12 min", "3 h 05 min", "2 d 4 h".
+std::string DurationText(std::int64_t ms);
+
 ReportFigures ComputeReport(HistoryStore& store, std::int64_t now);
 
 struct ReportStyle {

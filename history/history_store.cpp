@@ -46,6 +46,8 @@ CREATE TABLE IF NOT EXISTS outage(
 CREATE INDEX IF NOT EXISTS outage_by_server ON outage(server, start);
 )sql";
 
+}  // namespace
+
 ServerState StateOf(ProbeStatus status) {
   switch (status) {
     case ProbeStatus::Up:
@@ -59,8 +61,6 @@ ServerState StateOf(ProbeStatus status) {
   }
   return ServerState::Unknown;
 }
-
-}  // namespace
 
 bool IsFailure(ServerState state) {
   return state == ServerState::Down || state == ServerState::WrongResponse;

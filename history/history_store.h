@@ -22,6 +22,8 @@ enum class ServerState : int { Unknown = 0, Up = 1, Down = 2, Slow = 3, WrongRes
 
 // Down and wrong response are failures, and a run of them is an outage; slow is not.
 bool IsFailure(ServerState state);
+// The state a check leaves its server in.
+ServerState StateOf(ProbeStatus status);
 
 struct ProbeOutcome {
   std::int64_t at = 0;

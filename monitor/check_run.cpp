@@ -1,5 +1,6 @@
 #include "monitor/check_run.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "core/text_format.h"
@@ -98,18 +99,22 @@ class Run {
     std::string body;
     const std::string name = host_.GetText("Name");
     host_.SetStatusText(FormatText(TranslateText("Processing %s..."), {name}));
-    try {
-      startTick_ = clock_.TickCount();
-      const std::string url = host_.GetText("Url");
-      body = get_(url);
-      endTick_ = clock_.TickCount();
-    } catch (const std::exception& e) {
-      errorText = e.what();
-    } catch (...) {
+    std::string url;
+    Probe(url, body, errorText);
+    // A failure may be a glitch: it counts once the retries fail too.
+    int recoveredOn = 0;
+    bool passed = settings_.RetryCount > 0 && Passes(body);
+    for (int retry = 1; retry <= settings_.RetryCount && !passed; ++retry) {
+      host_.SetStatusText(
+          FormatText(TranslateText("Trying %s again (%s of %s)..."),
+                     {name, std::to_string(retry), std::to_string(settings_.RetryCount)}));
+      Pause(kRetryPauseMs);
+      body.clear();
       errorText.clear();
+      Probe(url, body, errorText);
+      passed = Passes(body);
+      if (passed) recoveredOn = retry;
     }
-    // A probe cut short by Quit says nothing about the server.
-    StopPoint();
     clock_.Sleep(kPauseMs);
     host_.BeginEdit();
     bool fine = true;
@@ -122,10 +127,8 @@ class Run {
           FormatText(TranslateText("Unable to load '%s'. Error: %s"), {current, errorText}),
           "error");
       host_.SetText("Result", TranslateText("Unable to load: ") + errorText);
-      if (settings_.BalloonLevel > 0)
-        host_.ShowBalloon(TranslateText("Load error"),
-                          FormatText(TranslateText("Unable to load '%s'"), {current}),
-                          BalloonKind::Error);
+      Balloon(0, TranslateText("Load error"),
+              FormatText(TranslateText("Unable to load '%s'"), {current}));
     } else {
       // The tick counter wraps at 2^32; the difference is taken modulo 2^32.
       const auto loadTime = static_cast<std::int32_t>(endTick_ - startTick_);
@@ -138,10 +141,8 @@ class Run {
         const std::string current = host_.GetText("Name");
         host_.AddLog(FormatText(TranslateText("Wrong response '%s': %s"), {current, body}),
                      "error");
-        if (settings_.BalloonLevel > 1)
-          host_.ShowBalloon(TranslateText("Response error"),
-                            FormatText(TranslateText("Wrong response '%s': %s"), {current, body}),
-                            BalloonKind::Error);
+        Balloon(1, TranslateText("Response error"),
+                FormatText(TranslateText("Wrong response '%s': %s"), {current, body}));
       } else if (host_.GetBool("TimeoutEnabled") && host_.GetInt("Timeout") < loadTime) {
         fine = false;
         Failed();
@@ -151,18 +152,61 @@ class Run {
         host_.AddLog(FormatText(TranslateText("Slow load '%s'. Load time %sms."),
                                 {current, std::to_string(loadTime)}),
                      "error");
-        if (settings_.BalloonLevel > 2)
-          host_.ShowBalloon(TranslateText("Slow load"),
-                            FormatText(TranslateText("Slow load '%s'"), {current}),
-                            BalloonKind::Error);
+        Balloon(2, TranslateText("Slow load"),
+                FormatText(TranslateText("Slow load '%s'"), {current}));
       } else {
         host_.SetText("Status", "OK");
         host_.SetText("Result", "OK");
+        if (recoveredOn > 0)
+          host_.AddLog(FormatText(TranslateText("'%s' loaded on retry %s."),
+                                  {host_.GetText("Name"), std::to_string(recoveredOn)}),
+                       "ok");
       }
     }
     clock_.Sleep(kPauseMs);
     host_.PostRow();
     return fine;
+  }
+
+  // One GET of the server; its load time is that of the last one. The first reads the URL
+  // once the clock runs.
+  void Probe(std::string& url, std::string& body, std::string& errorText) {
+    try {
+      startTick_ = clock_.TickCount();
+      if (url.empty()) url = host_.GetText("Url");
+      body = get_(url);
+      endTick_ = clock_.TickCount();
+    } catch (const std::exception& e) {
+      errorText = e.what();
+    } catch (...) {
+      errorText.clear();
+    }
+    // A probe cut short by Quit says nothing about the server.
+    StopPoint();
+  }
+
+  // Whether a probe's answer passes the row's checks (read only when a retry may follow).
+  bool Passes(const std::string& body) {
+    if (body.empty()) return false;
+    if (host_.GetBool("ResponseEnabled") && host_.GetText("Response") != body) return false;
+    const auto loadTime = static_cast<std::int32_t>(endTick_ - startTick_);
+    return !(host_.GetBool("TimeoutEnabled") && host_.GetInt("Timeout") < loadTime);
+  }
+
+  // Waits in short steps, so that Quit ends the wait at once.
+  void Pause(std::uint32_t ms) {
+    constexpr std::uint32_t kStepMs = 100;
+    for (std::uint32_t waited = 0; waited < ms; waited += kStepMs) {
+      StopPoint();
+      clock_.Sleep(std::min(kStepMs, ms - waited));
+    }
+    StopPoint();
+  }
+
+  // Per server, unless the window tells of changes instead.
+  void Balloon(int level, const std::string& title, const std::string& text) {
+    if (!settings_.NotifyOnChange && settings_.BalloonLevel > level)
+      host_.ShowBalloon(title, text, BalloonKind::Error);
   }
 
   void Failed() { ++errorCount_; }

@@ -10,14 +10,22 @@
 namespace lantervo {
 
 enum RunState : int { rsOffline = 1, rsAllOk = 2, rsProblems = 3 };
-enum class BalloonKind { Error, Warning };
+enum class BalloonKind { Error, Warning, Info };
 
 // The run's copy of the configuration values it needs, taken when it starts.
 struct RunSettings {
   bool VerifyEnabled = false;
   std::string VerifyURL;
   std::int32_t BalloonLevel = 0;
+  // A failed check is tried again this many times, kRetryPauseMs apart, before it counts.
+  std::int32_t RetryCount = 0;
+  // The window tells of changes once the run has posted its rows; the run shows no balloon
+  // of its own for a server.
+  bool NotifyOnChange = false;
 };
+
+// The pause before a failed check is tried again.
+constexpr std::uint32_t kRetryPauseMs = 2000;
 
 class RunHost {
  public:

@@ -44,13 +44,18 @@ TControl::~TControl() {
 
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
-  if (parent_) std::erase(parent_->controls_, this);
+  if (TWinControl* old = parent_) {
+    std::erase(old->controls_, this);
+    parent_ = nullptr;
+    old->ControlRemoved(*this);
+  }
   parent_ = parent;
   if (parent_) {
     parent_->controls_.push_back(this);
     if (parentFont_) CopyParentFont();
   }
   Changed(prop::Parent);
+  if (parent_) parent_->ControlAdded(*this);
 }
 
 #define LANTERVO_SET(field, name) \
@@ -66,9 +71,11 @@ void TControl::SetTop(std::int64_t value) {
 }
 void TControl::SetWidth(std::int64_t value) {
   LANTERVO_SET(width_, prop::Width)
+  Resized();
 }
 void TControl::SetHeight(std::int64_t value) {
   LANTERVO_SET(height_, prop::Height)
+  Resized();
 }
 void TControl::SetVisible(bool value) {
   if (value == visible_) return;

@@ -78,6 +78,8 @@ class TControl : public Component {
   virtual void ActionChanged(std::string_view property);
   // Runs after the visible state changed and before the change is notified.
   virtual void VisibleChanged() {}
+  // Runs after the width or the height changed, and after the change is notified.
+  virtual void Resized() {}
   void CopyParentFont();
 
  private:
@@ -129,6 +131,9 @@ class TWinControl : public TControl {
   // Child controls forget this parent; called by the destructors of windows before their
   // components go.
   void ReleaseControls();
+  // A control was put on this one, or taken off it (not while the windows are taken down).
+  virtual void ControlAdded(TControl& control) {}
+  virtual void ControlRemoved(TControl& control) {}
 
  private:
   friend class TControl;

@@ -10,6 +10,7 @@ namespace lantervo::prop {
 
 // Published properties.
 LANTERVO_PROPERTY_NAME(Action)
+LANTERVO_PROPERTY_NAME(ActivePageIndex)
 LANTERVO_PROPERTY_NAME(Active)
 LANTERVO_PROPERTY_NAME(Alignment)
 LANTERVO_PROPERTY_NAME(AutoHotkeys)
@@ -97,9 +98,10 @@ LANTERVO_PROPERTY_NAME(Visible)
 LANTERVO_PROPERTY_NAME(Width)
 LANTERVO_PROPERTY_NAME(WordWrap)
 
-// Changes without a property: a list assigned as a whole, a new parent, a popup menu about to
-// open, a picture to draw again, rows of a dataset.
+// Changes without a property: a list assigned as a whole, the tabs of a page control, a new
+// parent, a popup menu about to open, a picture to draw again, rows of a dataset.
 LANTERVO_PROPERTY_NAME(Assign)
+LANTERVO_PROPERTY_NAME(Pages)
 LANTERVO_PROPERTY_NAME(Parent)
 LANTERVO_PROPERTY_NAME(Popup)
 LANTERVO_PROPERTY_NAME(Repaint)

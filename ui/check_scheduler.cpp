@@ -83,6 +83,7 @@ void MainFormRunHost::PostRow() {
   OnUi([&] {
     form_.setServer.PostRow();
     form_.HistoryRowPosted();
+    form_.ChangeRowPosted();
   });
 }
 
@@ -129,7 +130,8 @@ void TLTVCheck::Stop() {
 void TLTVCheck::Execute() {
   // The run's own copy: a settings change saved meanwhile applies to the next run.
   const AppConfig config = uses_.config.Snapshot();
-  const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel};
+  const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel,
+                             config.RetryCount, config.NotifyOnChange};
   HttpClient& client = uses_.client;
   client.SetHttpsEnabled(config.HttpsEnabled);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };

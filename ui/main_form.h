@@ -21,6 +21,7 @@
 #include "toolkit/timer.h"
 #include "toolkit/tray_icon.h"
 #include "ui/server_table_rows.h"
+#include "ui/state_changes.h"
 #include "ui/text_fit.h"
 
 namespace lantervo {
@@ -195,6 +196,8 @@ class TMainForm : public TForm {
 
   // Run outcome (run_outcome.cpp).
   void SetRunState(int state, int errorCount);
+  // Each check's state as the run posts its row, for the balloon that tells what changed.
+  void ChangeRowPosted();
   void ShowBalloon(const std::string& title, const std::string& text, BalloonKind kind);
   void buttonWarningClick(Component& sender);
 
@@ -252,6 +255,8 @@ class TMainForm : public TForm {
   std::unique_ptr<TextFit> textFit_;
   std::unique_ptr<history::HistoryRecorder> history_;
   std::unique_ptr<history::RunRecord> historyRun_;  // the run in progress
+  StateChanges stateChanges_;
+  int lastRunState_ = 0;  // of the run before, for the offline balloon told on change
 };
 
 }  // namespace lantervo

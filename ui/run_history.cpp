@@ -17,25 +17,6 @@
 namespace lantervo {
 
 namespace {
-
-// The row's Status as the history knows it; false for the run's own marks (CHECK, OFFLINE).
-bool ProbeStatusOf(const std::string& status, history::ProbeStatus& out) {
-  if (status == "OK")
-    out = history::ProbeStatus::Up;
-  else if (status == "ERR_LOAD")
-    out = history::ProbeStatus::Down;
-  else if (status == "ERR_RESP")
-    out = history::ProbeStatus::WrongResponse;
-  else if (status == "ERR_SLOW")
-    out = history::ProbeStatus::Slow;
-  else
-    return false;
-  return true;
-}
-
-}  // namespace
-
-namespace {
 std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
   return clock ? clock() : history::UtcNowMs();
 }
@@ -69,6 +50,22 @@ void TMainForm::StartHistory() {
     }
   };
   history_ = std::make_unique<history::HistoryRecorder>(std::move(options));
+  // Each server's state as the last session left it, so that a failure still going on is not
+  // told again as new, and a return tells how long it lasted.
+  Desktop& desktop = *GetDesktop();
+  history_->Request([this, &desktop](history::HistoryStore* store) {
+    if (!store) return;
+    std::vector<history::ServerRecord> servers;
+    try {
+      servers = store->Servers();
+    } catch (const std::exception&) {
+      return;  // the recorder tells of a history it cannot read
+    }
+    desktop.Synchronize([&] {
+      for (const history::ServerRecord& server : servers)
+        stateChanges_.Seed(server.name, server.url, server.state, server.since);
+    });
+  });
 }
 
 void TMainForm::StopHistory() {

@@ -1,9 +1,12 @@
 #include "ui/run_outcome.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/config_store.h"
 #include "core/text_format.h"
+#include "history/utc_time.h"
 #include "i18n/gettext.h"
 #include "ui/main_form.h"
 
@@ -20,7 +23,46 @@ void ShowLamp(TMainForm& form, int image) {
 
 }  // namespace
 
+namespace {
+
+// A failure as a balloon line tells it: the load error without the grid's "Unable to load: "
+// before it, on one line.
+std::string FailureText(history::ServerState state, const std::string& result) {
+  std::string text = result;
+  const std::string prefix = TranslateText("Unable to load: ");
+  if (state == history::ServerState::Down && text.rfind(prefix, 0) == 0)
+    text.erase(0, prefix.size());
+  std::string line;
+  for (const char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? ' ' : c;
+  }
+  return line;
+}
+
+}  // namespace
+
+void TMainForm::ChangeRowPosted() {
+  history::ProbeStatus status;
+  if (!ProbeStatusOf(setServer.GetText("Status"), status)) return;
+  const history::ServerState state = history::StateOf(status);
+  const bool failed = state != history::ServerState::Up;
+  stateChanges_.Checked(setServer.GetText("Name"), setServer.GetText("Url"), state,
+                        failed ? FailureText(state, setServer.GetText("Result")) : std::string(),
+                        state == history::ServerState::Slow ? setServer.GetInt("LoadTime") : -1,
+                        context_.utcNow ? context_.utcNow() : history::UtcNowMs());
+}
+
 void TMainForm::SetRunState(int state, int errorCount) {
+  const AppConfig config = context_.config.Snapshot();
+  const int before = std::exchange(lastRunState_, state);
+  // An offline run checks no server and changes no server's state.
+  if (state != rsOffline) {
+    const std::vector<StateChange> changes = stateChanges_.TakeChanges();
+    if (config.NotifyOnChange)
+      if (const auto notice = NoticeOf(changes, config.BalloonLevel))
+        ShowBalloon(notice->title, notice->text, notice->kind);
+  }
   // The offline path checks no server and leaves the count of the last run that did.
   if (state != rsOffline) ErrorCount = errorCount;
   switch (state) {
@@ -52,7 +94,8 @@ void TMainForm::SetRunState(int state, int errorCount) {
       const std::string hint = TranslateText(
           "Unable to load verifying server. Websites monitoring stopped due to offline station.");
       imageSemafor->SetHint(hint);
-      if (context_.config.Snapshot().BalloonLevel > 3) {
+      // Told on change: once when the station goes offline, not at every run it stays so.
+      if (config.BalloonLevel > 3 && (!config.NotifyOnChange || before != rsOffline)) {
         TrayIcon->SetHint(hint);
         ShowBalloon(TranslateText("Offline"),
                     TranslateText("Unable to check servers. You are probably offline."),
@@ -72,7 +115,9 @@ void TMainForm::ShowBalloon(const std::string& title, const std::string& text, B
   TrayIcon->SetBalloonTitle(title);
   TrayIcon->SetBalloonHint(text);
   TrayIcon->SetBalloonTimeout(kBalloonTimeout);
-  TrayIcon->SetBalloonFlags(kind == BalloonKind::Error ? bfError : bfWarning);
+  TrayIcon->SetBalloonFlags(kind == BalloonKind::Error     ? bfError
+                            : kind == BalloonKind::Warning ? bfWarning
+                                                           : bfInfo);
   TrayIcon->ShowBalloonHint();
 }
 

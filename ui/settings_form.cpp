@@ -1,5 +1,6 @@
 #include "ui/settings_form.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/config_store.h"
@@ -23,6 +24,11 @@ constexpr int kEditWidth = 193;
 constexpr int kEditHeight = 21;
 constexpr std::uint32_t kHotKeyModifiers = kModControl | kModAlt;
 constexpr std::uint32_t kHotKeyW = 0x57;
+// The general page is laid out as the dialog was before it had pages; the buttons stay below
+// the pages, where they act on both.
+constexpr int kPageWidth = 383;
+constexpr int kPageHeight = 456;
+constexpr int kButtonTop = 492;
 }  // namespace
 
 const ClassInfo& TformSettings::StaticClass() {
@@ -36,8 +42,8 @@ TformSettings::TformSettings(Desktop& desktop)
       executablePath_(platform::ExecutablePath()) {
   SetName("formSettings");
   SetCaption("Application settings");
-  SetClientWidth(383);
-  SetClientHeight(508);
+  SetClientWidth(TPageControl::WidthFor(kPageWidth));
+  SetClientHeight(kButtonTop + 25 + 19);
   // No title-bar buttons: the dialog is left through Save or Cancel only.
   SetBorderStyle(bsSingle);
   SetBorderIcons(0);
@@ -50,6 +56,19 @@ TformSettings::TformSettings(Desktop& desktop)
   font.SetHeight(-11);
   SetFont(&font);
 
+  pageSettings = &Add<TPageControl>("pageSettings");
+  pageSettings->SetParent(this);
+  pageSettings->SetBounds(0, 0, TPageControl::WidthFor(kPageWidth),
+                          TPageControl::HeightFor(kPageHeight));
+  pageSettings->SetTabOrder(0);
+  sheetGeneral = &Add<TTabSheet>("sheetGeneral");
+  sheetGeneral->SetCaption("General");
+  sheetGeneral->SetParent(pageSettings);
+  sheetAdvanced = &Add<TTabSheet>("sheetAdvanced");
+  sheetAdvanced->SetCaption("Advanced");
+  sheetAdvanced->SetParent(pageSettings);
+
+  placing_ = sheetGeneral;
   labelTitle = &NewLabel("labelTitle", "Application settings", 96, 16);
   TFont titleFont;
   titleFont.SetName("Tahoma");
@@ -93,9 +112,19 @@ TformSettings::TformSettings(Desktop& desktop)
   comboLanguage->SetSorted(true);
   labelUpdate = &NewLabel("labelUpdate", "Check for update", 32, 399);
   checkboxUpdate = &NewCheckBox("checkboxUpdate", 398, 11);
-  labelHttps = &NewLabel("labelHttps", "Allow HTTPS", 32, 431);
-  checkboxHttps = &NewCheckBox("checkboxHttps", 430, 12);
 
+  placing_ = sheetAdvanced;
+  labelHttps = &NewLabel("labelHttps", "Allow HTTPS", 32, 25);
+  checkboxHttps = &NewCheckBox("checkboxHttps", 24, 0);
+  labelRetryCount = &NewLabel("labelRetryCount", "Confirm failures", 32, 67);
+  comboRetryCount = &NewCombo("comboRetryCount", 64, 1, 4);
+  // The index is the stored count.
+  comboRetryCount->Items()->Assign(
+      {"0 - Off", "1 - One more try", "2 - Two more tries", "3 - Three more tries"});
+  labelNotifyOnChange = &NewLabel("labelNotifyOnChange", "Notify on change", 32, 107);
+  checkboxNotifyOnChange = &NewCheckBox("checkboxNotifyOnChange", 106, 2);
+
+  placing_ = this;
   buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);
   buttonCancel->OnClick = [this](Component& sender) { buttonCancelClick(sender); };
   buttonSave = &NewButton("buttonSave", "Save && use", 270, 4);
@@ -110,7 +139,7 @@ TformSettings::~TformSettings() = default;
 TLabel& TformSettings::NewLabel(const std::string& name, const std::string& caption, int left,
                                 int top) {
   TLabel& label = Add<TLabel>(name);
-  label.SetParent(this);
+  label.SetParent(placing_);
   label.SetLeft(left);
   label.SetTop(top);
   label.SetCaption(caption);
@@ -120,7 +149,7 @@ TLabel& TformSettings::NewLabel(const std::string& name, const std::string& capt
 TEdit& TformSettings::NewEdit(const std::string& name, int top, int tabOrder,
                               const std::string& text) {
   TEdit& edit = Add<TEdit>(name);
-  edit.SetParent(this);
+  edit.SetParent(placing_);
   edit.SetBounds(kEditLeft, top, kEditWidth, kEditHeight);
   edit.SetTabOrder(tabOrder);
   edit.SetText(text);
@@ -129,7 +158,7 @@ TEdit& TformSettings::NewEdit(const std::string& name, int top, int tabOrder,
 
 TCheckBox& TformSettings::NewCheckBox(const std::string& name, int top, int tabOrder) {
   TCheckBox& box = Add<TCheckBox>(name);
-  box.SetParent(this);
+  box.SetParent(placing_);
   box.SetBounds(kEditLeft, top, 17, 17);
   box.SetTabOrder(tabOrder);
   return box;
@@ -137,7 +166,7 @@ TCheckBox& TformSettings::NewCheckBox(const std::string& name, int top, int tabO
 
 TComboBox& TformSettings::NewCombo(const std::string& name, int top, int tabOrder, int rows) {
   TComboBox& combo = Add<TComboBox>(name);
-  combo.SetParent(this);
+  combo.SetParent(placing_);
   combo.SetBounds(kEditLeft, top, kEditWidth, kEditHeight);
   combo.SetStyle(csDropDownList);
   combo.SetDropDownCount(rows);
@@ -148,8 +177,8 @@ TComboBox& TformSettings::NewCombo(const std::string& name, int top, int tabOrde
 TButton& TformSettings::NewButton(const std::string& name, const std::string& caption, int left,
                                   int tabOrder) {
   TButton& button = Add<TButton>(name);
-  button.SetParent(this);
-  button.SetBounds(left, 464, 75, 25);
+  button.SetParent(placing_);
+  button.SetBounds(left, kButtonTop, 75, 25);
   button.SetCaption(caption);
   button.SetTabOrder(tabOrder);
   return button;
@@ -166,6 +195,8 @@ void TformSettings::FormCreate() {
 }
 
 void TformSettings::FormShow(Component&) {
+  // Every opening starts on the general page.
+  pageSettings->SetActivePageIndex(0);
   LoadSettings();
 }
 
@@ -200,9 +231,9 @@ void TformSettings::LoadSettings() {
       } else if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
         // A number is the index of the choice; a text is the choice itself.
         const auto read = ReadConfigValue(key.get(), *value);
-        combo->SetItemIndex(value->type == ConfigType::Int
-                                ? std::get<std::int32_t>(read)
-                                : combo->Items()->IndexOf(std::get<std::string>(read)));
+        combo->SetItemIndex(value->type == ConfigType::Text
+                                ? combo->Items()->IndexOf(std::get<std::string>(read))
+                                : std::get<std::int32_t>(read));
       }
     }
   }
@@ -256,6 +287,10 @@ void TformSettings::WriteConfiguration() {
       written = key->SetString(value->name, edit->Text());
     } else if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
       written = key->SetDWord(value->name, box->Checked() ? 1 : 0);
+    } else if (auto* combo = dynamic_cast<TComboBox*>(&control);
+               combo && value->type == ConfigType::Choice) {
+      written = key->SetDWord(
+          value->name, static_cast<std::uint32_t>(std::max<std::int64_t>(0, combo->ItemIndex())));
     } else if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
       const std::int64_t index = combo->ItemIndex();
       written =

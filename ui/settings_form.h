@@ -2,12 +2,14 @@
 // The settings dialog: edits the configuration values in the registry and the autostart entry.
 // Not modal: the Settings command disables the main window and shows it; Save (with valid
 // input) and Cancel enable the main window again and hide it. It fills its controls from the
-// registry each time it is shown and never reads AppConfig.
+// registry each time it is shown and never reads AppConfig. Two pages: "General" holds the
+// settings every installation has, "Advanced" the opt-ins, each off until the user turns it on.
 #include <memory>
 #include <string>
 
 #include "platform/autostart.h"
 #include "toolkit/form.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 #include "ui/text_fit.h"
 
@@ -28,6 +30,9 @@ class TformSettings : public TForm {
   // The program's main window; set by the program after creating both.
   TMainForm* mainForm = nullptr;
 
+  TPageControl* pageSettings = nullptr;
+  TTabSheet* sheetGeneral = nullptr;
+  TTabSheet* sheetAdvanced = nullptr;
   TLabel* labelTitle = nullptr;
   TLabel* labelVerifyURL = nullptr;
   TEdit* editVerifyURL = nullptr;
@@ -52,6 +57,10 @@ class TformSettings : public TForm {
   TCheckBox* checkboxUpdate = nullptr;
   TLabel* labelHttps = nullptr;
   TCheckBox* checkboxHttps = nullptr;
+  TLabel* labelRetryCount = nullptr;
+  TComboBox* comboRetryCount = nullptr;
+  TLabel* labelNotifyOnChange = nullptr;
+  TCheckBox* checkboxNotifyOnChange = nullptr;
   TButton* buttonCancel = nullptr;
   TButton* buttonSave = nullptr;
 
@@ -91,6 +100,8 @@ class TformSettings : public TForm {
   void WriteAutostart();
   void LeaveDialog();
 
+  // The page the New* helpers put their controls on.
+  TWinControl* placing_ = nullptr;
   std::string autostartFolder_;
   std::string executablePath_;
   std::unique_ptr<TextFit> textFit_;

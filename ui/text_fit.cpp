@@ -5,6 +5,7 @@
 #include "toolkit/db_grid.h"
 #include "toolkit/desktop.h"
 #include "toolkit/form.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo {
@@ -55,13 +56,16 @@ TextFit::TextFit(TForm& form) : form_(form), clientWidth_(form.ClientWidth()) {
     }
   }
   // The labels' texts are left out: the window may be taken after its translation.
-  margin_ = clientWidth_ - Rightmost(false);
+  margin_ = clientWidth_ - Rightmost(form_, false);
+  for (TControl* control : controls)
+    if (auto* sheet = dynamic_cast<TTabSheet*>(control))
+      pages_.push_back({sheet, sheet->Width() - Rightmost(*sheet, false)});
 }
 
-std::int64_t TextFit::Rightmost(bool withLabels) const {
+std::int64_t TextFit::Rightmost(const TWinControl& parent, bool withLabels) const {
   Desktop* desktop = form_.GetDesktop();
   std::int64_t rightmost = 0;
-  for (TControl* control : form_.Controls()) {
+  for (TControl* control : parent.Controls()) {
     std::int64_t right = control->Left() + control->Width();
     if (IsFittedLabel(*control)) {
       if (!withLabels || !desktop) continue;
@@ -137,9 +141,20 @@ void TextFit::Apply() {
     if (need > place.column->Width()) place.column->SetWidth(need);
   }
 
+  // A page keeps its margin right of what grew on it; its page control grows for the widest.
+  for (TControl* control : controls) {
+    auto* pages = dynamic_cast<TPageControl*>(control);
+    if (!pages) continue;
+    std::int64_t grow = 0;
+    for (const PageMargin& page : pages_)
+      if (page.sheet->PageControl() == pages)
+        grow = std::max(grow, Rightmost(*page.sheet, true) + page.margin - page.sheet->Width());
+    if (grow > 0) pages->SetWidth(pages->Width() + grow);
+  }
+
   // The window keeps its margin right of what grew.
   // Labels may come as close to the edge as the controls did.
-  const std::int64_t rightmost = Rightmost(true);
+  const std::int64_t rightmost = Rightmost(form_, true);
   if (rightmost + margin_ > clientWidth_) form_.SetClientWidth(rightmost + margin_);
 }
 

@@ -13,6 +13,8 @@ namespace lantervo {
 class TColumn;
 class TControl;
 class TForm;
+class TTabSheet;
+class TWinControl;
 
 class TextFit {
  public:
@@ -33,8 +35,9 @@ class TextFit {
   void Apply();
 
  private:
-  // The right edge of the window's own controls; labels by their text, when they count.
-  std::int64_t Rightmost(bool withLabels) const;
+  // The right edge of the controls on a window or a page; labels by their text, when they
+  // count.
+  std::int64_t Rightmost(const TWinControl& parent, bool withLabels) const;
 
   struct Place {
     TControl* control;
@@ -44,8 +47,13 @@ class TextFit {
     TColumn* column;
     std::int64_t width;
   };
+  struct PageMargin {
+    TTabSheet* sheet;
+    std::int64_t margin;  // right of the rightmost control on the page, as designed
+  };
   TForm& form_;
   std::vector<Place> design_;
+  std::vector<PageMargin> pages_;
   std::vector<ColumnPlace> columns_;
   std::int64_t clientWidth_ = 0;
   std::int64_t margin_ = 0;  // right of the rightmost control, as designed

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolButton>
 #include <algorithm>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "toolkit/db_grid.h"
 #include "toolkit/desktop.h"
 #include "toolkit/extra_controls.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo::qt {
@@ -376,6 +378,58 @@ class StatusBarBinding : public ControlBinding {
   QLabel* text_;
 };
 
+// The tabs and the frame only: the pages are the sheets' own widgets, laid out by the control
+// and shown one at a time by it.
+class PageControlBinding : public ControlBinding {
+ public:
+  PageControlBinding(TPageControl& pages, QWidget* parent)
+      : ControlBinding(pages, new QWidget(parent)),
+        pages_(pages),
+        frame_(new QFrame(widget_)),
+        tabs_(new QTabBar(widget_)) {
+    frame_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    tabs_->setDrawBase(false);
+    tabs_->setExpanding(false);
+    QObject::connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+      if (syncing_) return;
+      UserInput([&] { pages_.TabClicked(index); });
+      if (Alive()) SyncKind(prop::ActivePageIndex);
+    });
+  }
+
+ protected:
+  void ApplyGeometry() override {
+    ControlBinding::ApplyGeometry();
+    const int width = static_cast<int>(pages_.Width());
+    const int height = static_cast<int>(pages_.Height());
+    tabs_->setGeometry(0, 0, width, TPageControl::kTabHeight + 1);
+    frame_->setGeometry(0, TPageControl::kTabHeight, width, height - TPageControl::kTabHeight);
+    frame_->lower();
+  }
+  void SyncKind(std::string_view property) override {
+    syncing_ = true;
+    if (Is(property, prop::Pages)) {
+      while (tabs_->count() > pages_.PageCount()) tabs_->removeTab(tabs_->count() - 1);
+      for (int i = 0; i < pages_.PageCount(); ++i) {
+        const QString text = ToQt(pages_.Page(i)->Caption());
+        if (i < tabs_->count())
+          tabs_->setTabText(i, text);
+        else
+          tabs_->addTab(text);
+      }
+    }
+    if (Is(property, prop::Pages) || Is(property, prop::ActivePageIndex))
+      tabs_->setCurrentIndex(pages_.ActivePageIndex());
+    syncing_ = false;
+  }
+
+ private:
+  TPageControl& pages_;
+  QFrame* frame_;
+  QTabBar* tabs_;
+  bool syncing_ = false;
+};
+
 class PlainBinding : public ControlBinding {
  public:
   PlainBinding(TControl& control, QWidget* parent) : ControlBinding(control, new QWidget(parent)) {}
@@ -401,6 +455,8 @@ QWidget* BuildControl(TControl& control, QWidget* parent) {
     binding = new ButtonBinding(*button, parent);
   } else if (auto* speed = dynamic_cast<TSpeedButton*>(&control)) {
     binding = new SpeedButtonBinding(*speed, parent);
+  } else if (auto* pages = dynamic_cast<TPageControl*>(&control)) {
+    binding = new PageControlBinding(*pages, parent);
   } else if (auto* panel = dynamic_cast<TPanel*>(&control)) {
     binding = new PanelBinding(*panel, parent);
   } else if (auto* image = dynamic_cast<TImage*>(&control)) {

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "frontends/qt/desktop_notifications.h"
 #include "frontends/qt/menu_bindings.h"
 #include "frontends/qt/qt_convert.h"
 #include "toolkit/images.h"
@@ -108,7 +109,16 @@ void TrayBinding::ShowBalloon(const Balloon& balloon) {
                   std::max(kMinimumBalloonMs, static_cast<int>(balloon.timeout))};
   last_ = message;
   ++messageCount_;
-  Native().showMessage(message.title, message.text, message.icon, message.timeout);
+  // The icon comes with the first balloon at the latest, shown by a tray or not.
+  QSystemTrayIcon& native = Native();
+  const bool tray = trayAvailable_ ? trayAvailable_() : QSystemTrayIcon::isSystemTrayAvailable();
+  if (!tray) {
+    if (!notifications_)
+      notifications_ = new DesktopNotifications(QDBusConnection::sessionBus(), this);
+    notifications_->Show(message.title, message.text, balloon.flags, message.timeout);
+    return;
+  }
+  native.showMessage(message.title, message.text, message.icon, message.timeout);
 }
 
 void TrayBinding::Activated(QSystemTrayIcon::ActivationReason reason) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@ class TTrayIcon;
 
 namespace qt {
 
+class DesktopNotifications;
 class MenuTree;
 
 class TrayBinding : public QObject {
@@ -47,6 +49,10 @@ class TrayBinding : public QObject {
   // none on screen, but the request is kept here).
   const Message& LastMessage() const { return last_; }
   int MessageCount() const { return messageCount_; }
+  // Where balloons go when no notification area shows them (null until the first one).
+  DesktopNotifications* Notifications() const { return notifications_; }
+  // Whether a notification area shows this icon's balloons; the desktop's answer unless set.
+  void SetTrayAvailable(std::function<bool()> available) { trayAvailable_ = std::move(available); }
 
  private:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +71,8 @@ class TrayBinding : public QObject {
   MenuTree* menuTree_ = nullptr;
   Message last_;
   int messageCount_ = 0;
+  DesktopNotifications* notifications_ = nullptr;  // a child of this binding
+  std::function<bool()> trayAvailable_;
 };
 
 }  // namespace qt

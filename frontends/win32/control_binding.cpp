@@ -8,6 +8,7 @@
 #include "toolkit/db_grid.h"
 #include "toolkit/extra_controls.h"
 #include "toolkit/form.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo::win32 {
@@ -337,7 +338,9 @@ class PanelBinding : public ControlBinding {
 
  protected:
   HWND CreateNative(HWND parent, int id) override {
-    return MakeWindow(kPanelClass, WS_CLIPCHILDREN, 0, parent, id);
+    // Tab reaches into a page's controls.
+    const DWORD exStyle = dynamic_cast<TTabSheet*>(&panel_) ? WS_EX_CONTROLPARENT : 0;
+    return MakeWindow(kPanelClass, WS_CLIPCHILDREN, exStyle, parent, id);
   }
   bool Message(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
     switch (msg) {
@@ -366,6 +369,52 @@ class PanelBinding : public ControlBinding {
 
  private:
   TPanel& panel_;
+};
+
+// The tab row and the frame; the pages are panels on it, laid out and shown by the control.
+class PageControlBinding : public ControlBinding {
+ public:
+  PageControlBinding(FormWindow& form, TPageControl& pages)
+      : ControlBinding(form, pages), pages_(pages) {}
+
+ protected:
+  HWND CreateNative(HWND parent, int id) override {
+    return MakeWindow(WC_TABCONTROLW, WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+                      parent, id);
+  }
+  void Update(std::string_view property) override {
+    ControlBinding::Update(property);
+    const bool all = property.empty();
+    if (all || property == prop::Pages) {
+      const int count = pages_.PageCount();
+      while (TabCtrl_GetItemCount(hwnd_) > count)
+        TabCtrl_DeleteItem(hwnd_, TabCtrl_GetItemCount(hwnd_) - 1);
+      for (int i = 0; i < count; ++i) {
+        std::wstring text = platform::Widen(pages_.Page(i)->Caption());
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        if (i < TabCtrl_GetItemCount(hwnd_))
+          SendMessageW(hwnd_, TCM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+        else
+          SendMessageW(hwnd_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+      }
+    }
+    if (all || property == prop::Pages || property == prop::ActivePageIndex)
+      TabCtrl_SetCurSel(hwnd_, pages_.ActivePageIndex());
+  }
+  bool Notify(NMHDR& header, LRESULT& result) override {
+    if (header.code != TCN_SELCHANGE) return false;
+    const int index = TabCtrl_GetCurSel(hwnd_);
+    Guarded([&] { pages_.TabClicked(index); });
+    // The control may have kept its page: the tabs show what it decided.
+    if (Alive()) TabCtrl_SetCurSel(hwnd_, pages_.ActivePageIndex());
+    result = 0;
+    return true;
+  }
+
+ private:
+  TPageControl& pages_;
 };
 
 // Paints the background of a windowless-looking control in its parent's colour.
@@ -551,6 +600,8 @@ std::unique_ptr<ControlBinding> MakeBinding(FormWindow& form, TControl& control)
   if (dynamic_cast<TDBGrid*>(&control)) return MakeGridBinding(form, control);
   if (auto* c = dynamic_cast<TStatusBar*>(&control))
     return std::make_unique<StatusBarBinding>(form, *c);
+  if (auto* c = dynamic_cast<TPageControl*>(&control))
+    return std::make_unique<PageControlBinding>(form, *c);
   if (auto* c = dynamic_cast<TPanel*>(&control)) return std::make_unique<PanelBinding>(form, *c);
   if (auto* c = dynamic_cast<TImage*>(&control)) return std::make_unique<ImageBinding>(form, *c);
   if (auto* c = dynamic_cast<TSpeedButton*>(&control))

@@ -61,7 +61,7 @@ std::string LoadError(MemoryRegistry& reg, ConfigStore& config) {
 // value is read, written or shown twice or skipped by a misnumbered entry.
 TEST(ConfigTable, EveryListIsAGaplessOrderOfDistinctValues) {
   const auto& values = ConfigValues();
-  ASSERT_EQ(values.size(), 11u);
+  ASSERT_EQ(values.size(), 13u);
   for (std::size_t i = 0; i < values.size(); ++i)
     for (std::size_t j = 0; j < i; ++j) {
       EXPECT_STRNE(values[i].name, values[j].name);
@@ -72,10 +72,12 @@ TEST(ConfigTable, EveryListIsAGaplessOrderOfDistinctValues) {
     for (std::size_t i = 0; i < listed.size(); ++i)
       EXPECT_EQ(listed[i]->*order, static_cast<int>(i + 1)) << listed[i]->name;
   }
-  // The default set is the ten values; the opt-in switch stays out of it.
+  // The default set is the ten values; the opt-ins stay out of it.
   EXPECT_EQ(ConfigValuesBy(&ConfigValue::defaultOrder).size(), 10u);
   for (const ConfigValue& value : values) {
-    EXPECT_EQ(value.type == ConfigType::Switch, value.defaultOrder == 0) << value.name;
+    const bool optIn = value.type == ConfigType::Switch || value.type == ConfigType::Choice;
+    EXPECT_EQ(optIn, value.defaultOrder == 0) << value.name;
+    EXPECT_EQ(value.type == ConfigType::Choice, value.highest > 0) << value.name;
     // A text default needs its text or a maker; a number default is a number.
     const bool numeric = value.type == ConfigType::Bool || value.type == ConfigType::Switch;
     if (value.defaultOrder != 0 && !numeric) {
@@ -278,6 +280,37 @@ TEST(LoadConfig, HttpsEnabledIsAnOptInThatNeverFailsTheLoad) {
   config.Set(&AppConfig::HttpsEnabled, true);
   EXPECT_EQ(LoadError(reg, config), "");
   EXPECT_FALSE(config.Snapshot().HttpsEnabled);
+}
+
+// Every opt-in reads as its default whenever it is unusable, and a choice out of its range
+// reads as 0 rather than as its nearest value: 7 retries is not a typo for 3.
+TEST(LoadConfig, TheAlertOptInsReadOnlyUsableValuesAndNeverFail) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().RetryCount, 0);
+  EXPECT_FALSE(config.Snapshot().NotifyOnChange);
+  reg.PutDWord(kKey, "RetryCount", 3);
+  reg.PutDWord(kKey, "NotifyOnChange", 1);
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().RetryCount, 3);
+  EXPECT_TRUE(config.Snapshot().NotifyOnChange);
+  for (const std::uint32_t stored : {4u, 0xFFFFFFFFu}) {
+    reg.PutDWord(kKey, "RetryCount", stored);
+    EXPECT_EQ(LoadError(reg, config), "");
+    EXPECT_EQ(config.Snapshot().RetryCount, 0) << stored;
+  }
+  reg.PutString(kKey, "RetryCount", "2");
+  reg.PutString(kKey, "NotifyOnChange", "1");
+  EXPECT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().RetryCount, 0);
+  EXPECT_FALSE(config.Snapshot().NotifyOnChange);
+  // The default set never writes them.
+  MemoryRegistry fresh;
+  ASSERT_TRUE(WriteDefaultConfig(fresh, "app"));
+  EXPECT_EQ(fresh.Get(kKey, "RetryCount").status, QueryStatus::Missing);
+  EXPECT_EQ(fresh.Get(kKey, "NotifyOnChange").status, QueryStatus::Missing);
 }
 
 TEST(WriteDefaultConfig, LeavesHttpsEnabledAsItWasSoTheFirstRunReadsItAsOff) {

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -21,6 +22,7 @@
 #include "toolkit/form.h"
 #include "toolkit/images.h"
 #include "toolkit/menus.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo::qt {
@@ -212,6 +214,51 @@ TEST_F(WidgetsTest, ClicksAndTypingReachTheHandlers) {
   EXPECT_EQ(combo.ItemIndex(), 1);
   EXPECT_EQ(combo.Text(), "en");
   EXPECT_EQ(choices, 1);
+}
+
+// The tabs carry the sheets' captions; a click on a tab shows its page, and a page the program
+// shows moves the tab.
+TEST_F(WidgetsTest, PagesShowOneSheetAtATimeAndTheTabsFollowTheControl) {
+  auto& pages = Put<TPageControl>("pageSettings", 0, 0, 389, 484);
+  auto& general = form->Add<TTabSheet>("sheetGeneral");
+  general.SetCaption("General");
+  general.SetParent(&pages);
+  auto& advanced = form->Add<TTabSheet>("sheetAdvanced");
+  advanced.SetCaption("Advanced");
+  advanced.SetParent(&pages);
+  auto& box = form->Add<TCheckBox>("checkboxHttps");
+  box.SetParent(&advanced);
+  box.SetBounds(152, 24, 17, 17);
+  int changes = 0;
+  pages.OnChange = [&](Component&) { ++changes; };
+  Activate();
+
+  auto* tabs = Find<QWidget>("pageSettings")->findChild<QTabBar*>();
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_EQ(tabs->count(), 2);
+  EXPECT_EQ(tabs->tabText(0), QStringLiteral("General"));
+  EXPECT_EQ(tabs->tabText(1), QStringLiteral("Advanced"));
+  QWidget* generalPage = Find<QWidget>("sheetGeneral");
+  QWidget* advancedPage = Find<QWidget>("sheetAdvanced");
+  EXPECT_TRUE(generalPage->isVisible());
+  EXPECT_FALSE(advancedPage->isVisible());
+  EXPECT_EQ(advancedPage->geometry(),
+            QRect(TPageControl::kFrame, TPageControl::kTabHeight + TPageControl::kFrame,
+                  389 - 2 * TPageControl::kFrame,
+                  484 - TPageControl::kTabHeight - 2 * TPageControl::kFrame));
+  EXPECT_EQ(Find<QCheckBox>("checkboxHttps")->parentWidget(), advancedPage);
+
+  QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+  EXPECT_EQ(pages.ActivePageIndex(), 1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(advancedPage->isVisible());
+  EXPECT_FALSE(generalPage->isVisible());
+
+  pages.SetActivePageIndex(0);
+  EXPECT_EQ(tabs->currentIndex(), 0);
+  EXPECT_EQ(changes, 1) << "the program's own switch is no user's change";
+  advanced.SetCaption("Pokročilé");
+  EXPECT_EQ(tabs->tabText(1), QStringLiteral("Pokročilé"));
 }
 
 TEST_F(WidgetsTest, DisabledControlsTakeNoClicks) {

@@ -127,11 +127,20 @@ class CheckRunTest : public ::testing::Test {
                      ticks.pop_front();
                      return t;
                    },
-                   [this](std::uint32_t ms) { sleeps.push_back(ms); }};
+                   [this](std::uint32_t ms) {
+                     sleeps.push_back(ms);
+                     if (stopAtSleep > 0 && sleeps.size() == stopAtSleep) stop = true;
+                   }};
     Execute(
         settings, host,
         [this](const std::string& url) {
           gets.push_back(url);
+          if (auto& next = sequences[url]; !next.empty()) {
+            const std::string answer = next.front();
+            next.pop_front();
+            if (answer.rfind("!", 0) == 0) throw HttpError(answer.substr(1));
+            return answer;
+          }
           auto it = answers.find(url);
           if (it == answers.end()) throw HttpError("Socket Error # 10061\r\nConnection refused.");
           // Quit arrives while this server's probe is under way; the probe then fails as a
@@ -156,6 +165,9 @@ class CheckRunTest : public ::testing::Test {
   RecordingHost host{table};
   RunSettings settings{false, "", 3};
   std::map<std::string, std::string> answers;  // url -> body, or "!message" to fail
+  // url -> the answers of its next probes, taken before `answers`
+  std::map<std::string, std::deque<std::string>> sequences;
+  std::size_t stopAtSleep = 0;  // Quit comes with this sleep (1-based); 0: never
   std::deque<std::uint32_t> ticks;
   std::vector<std::uint32_t> sleeps;
   Calls gets;
@@ -410,6 +422,111 @@ TEST_F(CheckRunTest, ARunToldToStopBeforeItsFirstProbeProbesNothing) {
   EXPECT_TRUE(host.Matching("AddLog(Stopped!").empty());
   EXPECT_TRUE(host.Matching("SetRunState").empty());
   EXPECT_EQ(host.calls.back(), "EndRunUi");
+}
+
+// Confirming failures: a failed check is tried again, 2 s later in short steps, and only the
+// last try counts; a try that passes ends the retries and the log says so.
+class CheckRetryTest : public CheckRunTest {
+ protected:
+  void SetUp() override {
+    CheckRunTest::SetUp();
+    settings = RunSettings{false, "", 3, 2};
+  }
+  // The pause before a retry, as the run sleeps it.
+  static std::vector<std::uint32_t> RetryPause() { return std::vector<std::uint32_t>(20, 100); }
+};
+
+TEST_F(CheckRetryTest, AFailureThatPassesOnARetryCountsAsLoadedAndIsLogged) {
+  Add({"Alpha", true, "http://a/"});
+  sequences["http://a/"] = {"!Socket Error # 10054\r\nConnection reset by peer.", "fine"};
+  ticks = {1000, 5000, 5120};
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://a/", "http://a/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "OK");
+  EXPECT_EQ(Field("Alpha", "LoadTime"), "120");
+  EXPECT_EQ(errorCount, 0);
+  EXPECT_EQ(host.Matching("AddLog('Alpha'"), (Calls{"AddLog('Alpha' loaded on retry 1.|ok)"}));
+  EXPECT_TRUE(host.Matching("AddLog(Unable").empty());
+  EXPECT_TRUE(host.Matching("ShowBalloon").empty());
+  EXPECT_EQ(host.Matching("SetStatusText(Trying"),
+            (Calls{"SetStatusText(Trying Alpha again (1 of 2)...)"}));
+  std::vector<std::uint32_t> expected = RetryPause();
+  expected.insert(expected.end(), {200, 200});
+  EXPECT_EQ(sleeps, expected);
+  EXPECT_EQ(host.Matching("SetRunState"), (Calls{"SetRunState(2)"}));
+}
+
+TEST_F(CheckRetryTest, EveryTryFailingCountsOnceWithTheLastTrysError) {
+  Add({"Alpha", true, "http://a/"});
+  Add({"Bravo", true, "http://b/"});
+  sequences["http://a/"] = {"!first", "!second", "!third"};
+  answers["http://b/"] = "fine";
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://a/", "http://a/", "http://a/", "http://b/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "ERR_LOAD");
+  EXPECT_EQ(Field("Alpha", "Result"), "Unable to load: third");
+  EXPECT_EQ(host.Matching("AddLog(Unable"),
+            (Calls{"AddLog(Unable to load 'Alpha'. Error: third|error)"}));
+  EXPECT_EQ(host.Matching("ShowBalloon").size(), 1u);
+  EXPECT_EQ(errorCount, 1);
+  EXPECT_EQ(Field("Bravo", "Status"), "OK");
+  EXPECT_TRUE(host.Matching("AddLog('").empty());
+}
+
+// A wrong answer and a slow one are failures too: each may be a glitch.
+TEST_F(CheckRetryTest, AWrongOrSlowAnswerIsTriedAgainAndTheLastOneCounts) {
+  Add({.name = "Alpha", .url = "http://a/", .responseEnabled = true, .response = "OK"});
+  Add({.name = "Bravo", .url = "http://b/", .timeoutEnabled = true, .timeout = 500});
+  sequences["http://a/"] = {"maintenance", "OK"};
+  answers["http://b/"] = "fine";
+  // Alpha: 2 probes; Bravo: 900 ms, then 100 ms, then (not reached) more.
+  ticks = {0, 10, 20, 30, 1000, 1900, 3000, 3100};
+  Run();
+  EXPECT_EQ(Field("Alpha", "Status"), "OK");
+  EXPECT_EQ(Field("Bravo", "Status"), "OK");
+  EXPECT_EQ(Field("Bravo", "LoadTime"), "100");
+  EXPECT_EQ(host.Matching("AddLog('"), (Calls{"AddLog('Alpha' loaded on retry 1.|ok)",
+                                              "AddLog('Bravo' loaded on retry 1.|ok)"}));
+  EXPECT_EQ(gets.size(), 4u);
+}
+
+TEST_F(CheckRetryTest, QuitDuringTheRetryPauseEndsTheRunWithoutBlamingTheServer) {
+  Add({"Alpha", true, "http://a/"});
+  Add({"Bravo", true, "http://b/"});
+  answers["http://b/"] = "fine";  // Alpha refuses every try
+  stopAtSleep = 5;
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://a/"}));
+  EXPECT_EQ(sleeps.size(), 5u) << "the pause ends at the step Quit came in";
+  EXPECT_EQ(Field("Alpha", "Status"), "CHECK");
+  EXPECT_EQ(Field("Bravo", "Status"), "");
+  EXPECT_TRUE(host.Matching("AddLog(Unable").empty());
+  EXPECT_TRUE(host.Matching("SetRunState").empty());
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
+}
+
+// Without retries a check makes exactly the calls it always made: no extra reads of the row.
+TEST_F(CheckRetryTest, NoRetriesMeansOneProbeAndNoExtraReads) {
+  settings.RetryCount = 0;
+  Add({"Alpha", true, "http://a/"});
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://a/"}));
+  EXPECT_EQ(host.Matching("GetBool(ResponseEnabled)").size(), 0u) << "a load error reads no more";
+  EXPECT_EQ(sleeps, (std::vector<std::uint32_t>{200, 200}));
+}
+
+// Told on change: the window balloons once the rows are posted; the run shows none itself and
+// still logs every failure.
+TEST_F(CheckRunTest, NotifyOnChangeLeavesTheBalloonsToTheWindowAndKeepsTheLog) {
+  settings = RunSettings{false, "", 3, 0, true};
+  Add({"Alpha", true, "http://a/"});
+  Add({.name = "Bravo", .url = "http://b/", .responseEnabled = true, .response = "OK"});
+  answers["http://b/"] = "bad";
+  Run();
+  EXPECT_TRUE(host.Matching("ShowBalloon").empty());
+  EXPECT_EQ(host.Matching("AddLog(Unable").size(), 1u);
+  EXPECT_EQ(host.Matching("AddLog(Wrong").size(), 1u);
+  EXPECT_EQ(errorCount, 2);
 }
 
 }  // namespace

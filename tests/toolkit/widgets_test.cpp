@@ -9,6 +9,7 @@
 #include "toolkit/headless_desktop.h"
 #include "toolkit/images.h"
 #include "toolkit/menus.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo {
@@ -251,6 +252,65 @@ TEST(Picture, TakesAnImageOfAListAndRefusesAnIndexOutsideIt) {
   EXPECT_TRUE(image.Picture()->Empty());
   image.Repaint();
   EXPECT_THAT(changes, ElementsAre("Picture", "Picture", "Repaint"));
+}
+
+// Pages: the control lays its sheets out below the tabs, shows one at a time, keeps the one
+// shown when another goes, and tells its front end of every tab text.
+TEST_F(Window, APageControlArrangesItsSheetsAndShowsOneAtATime) {
+  auto& pages = form.Add<TPageControl>("pages");
+  pages.SetParent(&form);
+  pages.SetBounds(0, 0, 200, 150);
+  EXPECT_EQ(pages.ActivePageIndex(), -1);
+  std::vector<std::string> changes;
+  auto subscription = pages.Subscribe(
+      [&](Persistent&, std::string_view property) { changes.emplace_back(property); });
+  TTabSheet* sheets[3];
+  for (int i = 0; i < 3; ++i) {
+    sheets[i] = &form.Add<TTabSheet>("sheet" + std::to_string(i));
+    sheets[i]->SetCaption("Page " + std::to_string(i));
+    sheets[i]->SetParent(&pages);
+  }
+  // A label is no page.
+  auto& label = form.Add<TLabel>("label");
+  label.SetParent(&pages);
+  ASSERT_EQ(pages.PageCount(), 3);
+  EXPECT_EQ(sheets[2]->PageIndex(), 2);
+  EXPECT_EQ(label.Parent(), &pages);
+  EXPECT_EQ(pages.ActivePageIndex(), 0);
+  EXPECT_EQ(sheets[0]->BevelOuter(), bvNone);
+  for (TTabSheet* sheet : sheets) {
+    EXPECT_EQ(sheet->Left(), TPageControl::kFrame);
+    EXPECT_EQ(sheet->Top(), TPageControl::kTabHeight + TPageControl::kFrame);
+    EXPECT_EQ(sheet->Width(), 200 - 2 * TPageControl::kFrame);
+    EXPECT_EQ(sheet->Height(), 150 - TPageControl::kTabHeight - 2 * TPageControl::kFrame);
+  }
+  EXPECT_TRUE(sheets[0]->Visible());
+  EXPECT_FALSE(sheets[1]->Visible());
+  EXPECT_FALSE(sheets[2]->Visible());
+
+  pages.SetActivePageIndex(2);
+  EXPECT_FALSE(sheets[0]->Visible());
+  EXPECT_TRUE(sheets[2]->Visible());
+  pages.SetActivePageIndex(5);
+  EXPECT_EQ(pages.ActivePage(), sheets[2]) << "out of range is ignored";
+
+  // A page before the one shown goes: the same page stays shown.
+  sheets[0]->SetParent(nullptr);
+  EXPECT_EQ(pages.ActivePage(), sheets[2]);
+  EXPECT_EQ(pages.ActivePageIndex(), 1);
+  EXPECT_EQ(sheets[0]->PageIndex(), -1);
+  // The page shown goes: its neighbour shows.
+  sheets[2]->SetParent(nullptr);
+  EXPECT_EQ(pages.ActivePage(), sheets[1]);
+  EXPECT_TRUE(sheets[1]->Visible());
+
+  pages.SetWidth(300);
+  EXPECT_EQ(sheets[1]->Width(), 300 - 2 * TPageControl::kFrame);
+  changes.clear();
+  sheets[1]->SetCaption("Renamed");
+  EXPECT_THAT(changes, ElementsAre("Pages"));
+  EXPECT_EQ(TPageControl::WidthFor(sheets[1]->Width()), pages.Width());
+  EXPECT_EQ(TPageControl::HeightFor(sheets[1]->Height()), pages.Height());
 }
 
 }  // namespace

@@ -266,5 +266,68 @@ TEST_F(CheckSchedulerTest, ASettingSavedDuringARunAppliesToTheNextRun) {
   EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 1 error!");
 }
 
+// Told on change: the first run tells of what fails, a failure that stays is not told again,
+// a return says how long it lasted, and many changes make one balloon. The log keeps every
+// failure of every run.
+TEST_F(CheckSchedulerTest, NotifyOnChangeTellsEachChangeOnceInOneBalloonPerRun) {
+  config.Set(&AppConfig::NotifyOnChange, true);
+  config.Set(&AppConfig::BalloonLevel, 3);
+  HttpTestServer flaky;
+  flaky.AnswerAlways(HttpTestServer::Ok("hello"));
+  for (int i = 0; i < 2; ++i)
+    flaky.Answer("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
+  AddServer({"alpha", fine.Url("/a")});
+  AddServer({"bravo", flaky.Url("/b")});
+  AddServer({"charlie", "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/"});
+  RunOnce();
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, "Servers changed: 2");
+  EXPECT_EQ(balloons[0].text,
+            "'bravo' is down: HTTP/1.1 503 Service Unavailable; "
+            "'charlie' is down: Socket Error # 10061 Connection refused.");
+  EXPECT_EQ(balloons[0].flags, bfError);
+
+  utcNow += 5 * 60 * 1000;
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(Balloons().size(), 1u) << "the same failures again tell nothing";
+
+  utcNow += 7 * 60 * 1000;
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 2u);
+  EXPECT_EQ(balloons[1].title, "Back up");
+  EXPECT_EQ(balloons[1].text, "'bravo' is back after 12 min");
+  EXPECT_EQ(balloons[1].flags, bfInfo);
+  const std::string log = dir.Read("LTV.log");
+  std::size_t charlieLines = 0;
+  for (std::size_t at = log.find("Unable to load 'charlie'"); at != std::string::npos;
+       at = log.find("Unable to load 'charlie'", at + 1))
+    ++charlieLines;
+  EXPECT_EQ(charlieLines, 3u);
+}
+
+// Told on change, an offline station is told when it goes offline, not at every run after.
+TEST_F(CheckSchedulerTest, NotifyOnChangeTellsOfflineOnceAndChangesNoServer) {
+  config.Set(&AppConfig::NotifyOnChange, true);
+  config.Set(&AppConfig::VerifyEnabled, true);
+  config.Set(&AppConfig::VerifyURL, "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/");
+  AddServer({"alpha", fine.Url("/a")});
+  RunOnce();
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].title, "Offline");
+  // Back online: alpha was never checked, so its first check (fine) is no change.
+  config.Set(&AppConfig::VerifyURL, fine.Url("/verify"));
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(Rows()[0].status, "OK");
+}
+
 }  // namespace
 }  // namespace lantervo::test

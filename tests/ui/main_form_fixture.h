@@ -47,6 +47,7 @@ class MainFormTest : public ::testing::Test {
     context.makeHttpClient = [] { return std::make_unique<HttpClient>(QuickHttpOptions()); };
     context.clock = RunClock{[this] { return tick.fetch_add(kTickStep); },
                              [this](std::uint32_t ms) { pauses.fetch_add(1); }};
+    context.utcNow = [this] { return utcNow.load(); };
     form = std::make_unique<TMainForm>(std::move(context));
     form->setServer.CreateList();
   }
@@ -121,6 +122,8 @@ class MainFormTest : public ::testing::Test {
                                  &codePage}};
   std::atomic<std::uint32_t> tick{1000};
   std::atomic<int> pauses{0};
+  // The UTC clock the window stamps checks with (ms since 1970).
+  std::atomic<std::int64_t> utcNow{1'796'000'000'000};
   std::unique_ptr<TMainForm> form;
 };
 

@@ -63,8 +63,10 @@ class SettingsFormTest : public WindowsTest {
 TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
   EXPECT_EQ(settings->Name(), "formSettings");
   EXPECT_EQ(settings->Caption(), "Application settings");
-  EXPECT_EQ(settings->ClientWidth(), 383);
-  EXPECT_EQ(settings->ClientHeight(), 508);
+  // The general page is the dialog as it was before it had pages, inside the page frame; the
+  // buttons sit below the pages.
+  EXPECT_EQ(settings->ClientWidth(), 383 + 2 * TPageControl::kFrame);
+  EXPECT_EQ(settings->ClientHeight(), 536);
   EXPECT_EQ(settings->GetBorderStyle(), bsSingle);
   EXPECT_EQ(settings->BorderIcons(), 0);
   EXPECT_EQ(settings->Left(), 0);
@@ -75,27 +77,52 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
   EXPECT_EQ(settings->labelHotkey->Caption(), "CTRL + ALT + W");
   EXPECT_EQ(settings->buttonSave->Caption(), "Save && use");
   EXPECT_EQ(settings->labelHttps->Caption(), "Allow HTTPS");
-  EXPECT_EQ(settings->labelHttps->Left(), 32);
-  EXPECT_EQ(settings->labelHttps->Top(), 431);
+
+  TPageControl& pages = *settings->pageSettings;
+  ASSERT_EQ(pages.PageCount(), 2);
+  EXPECT_EQ(pages.Page(0), settings->sheetGeneral);
+  EXPECT_EQ(pages.Page(1), settings->sheetAdvanced);
+  EXPECT_EQ(settings->sheetGeneral->Caption(), "General");
+  EXPECT_EQ(settings->sheetAdvanced->Caption(), "Advanced");
+  EXPECT_EQ(settings->sheetGeneral->Width(), 383);
+  EXPECT_EQ(settings->sheetGeneral->Height(), 456);
+  EXPECT_EQ(pages.ActivePageIndex(), 0);
 
   struct Place {
     TWinControl* control;
+    TWinControl* page;
     int left, top, tabOrder;
   };
-  const std::vector<Place> places{
-      {settings->editVerifyURL, 152, 64, 0},       {settings->checkboxVerifyEnabled, 152, 91, 9},
-      {settings->editCheckInterval, 152, 131, 2},  {settings->editLogFile, 152, 171, 1},
-      {settings->checkboxLogEnabled, 152, 198, 3}, {settings->comboBalloonLevel, 152, 238, 7},
-      {settings->checkboxAfterStart, 152, 278, 6}, {settings->checkboxHotkeyEnabled, 152, 318, 8},
-      {settings->comboLanguage, 152, 358, 10},     {settings->checkboxUpdate, 152, 398, 11},
-      {settings->checkboxHttps, 152, 430, 12},     {settings->buttonCancel, 152, 464, 5},
-      {settings->buttonSave, 270, 464, 4}};
+  TWinControl* general = settings->sheetGeneral;
+  TWinControl* advanced = settings->sheetAdvanced;
+  const std::vector<Place> places{{settings->editVerifyURL, general, 152, 64, 0},
+                                  {settings->checkboxVerifyEnabled, general, 152, 91, 9},
+                                  {settings->editCheckInterval, general, 152, 131, 2},
+                                  {settings->editLogFile, general, 152, 171, 1},
+                                  {settings->checkboxLogEnabled, general, 152, 198, 3},
+                                  {settings->comboBalloonLevel, general, 152, 238, 7},
+                                  {settings->checkboxAfterStart, general, 152, 278, 6},
+                                  {settings->checkboxHotkeyEnabled, general, 152, 318, 8},
+                                  {settings->comboLanguage, general, 152, 358, 10},
+                                  {settings->checkboxUpdate, general, 152, 398, 11},
+                                  {settings->checkboxHttps, advanced, 152, 24, 0},
+                                  {settings->comboRetryCount, advanced, 152, 64, 1},
+                                  {settings->checkboxNotifyOnChange, advanced, 152, 106, 2},
+                                  {settings->buttonCancel, settings.get(), 152, 492, 5},
+                                  {settings->buttonSave, settings.get(), 270, 492, 4}};
   for (const Place& place : places) {
     SCOPED_TRACE(place.control->Name());
+    EXPECT_EQ(place.control->Parent(), place.page);
     EXPECT_EQ(place.control->Left(), place.left);
     EXPECT_EQ(place.control->Top(), place.top);
     EXPECT_EQ(place.control->TabOrder(), place.tabOrder);
   }
+  EXPECT_EQ(settings->labelTitle->Parent(), general);
+  EXPECT_EQ(settings->labelTitle->Left(), 96);
+  EXPECT_EQ(settings->labelTitle->Top(), 16);
+  EXPECT_THAT(
+      settings->comboRetryCount->Items()->Lines(),
+      ElementsAre("0 - Off", "1 - One more try", "2 - Two more tries", "3 - Three more tries"));
   EXPECT_EQ(settings->editVerifyURL->Text(), "http://");
   EXPECT_EQ(settings->editCheckInterval->Text(), "60");
   EXPECT_EQ(settings->editLogFile->Text(), "./Lantervo.log");
@@ -257,9 +284,10 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   settings->checkboxHotkeyEnabled->SetChecked(true);
   settings->checkboxUpdate->SetChecked(false);
   ASSERT_TRUE(Save()) << LastBoxText();
-  EXPECT_THAT(ConfigWrites(), ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile",
-                                          "LogEnabled", "BalloonLevel", "HotkeyEnabled", "Language",
-                                          "CheckUpdate", "HttpsEnabled"));
+  EXPECT_THAT(ConfigWrites(),
+              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
+                          "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate",
+                          "HttpsEnabled", "RetryCount", "NotifyOnChange"));
   EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
   EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
   EXPECT_EQ(Stored("CheckInterval"), "$3C");
@@ -279,6 +307,48 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   EXPECT_FALSE(loaded.CheckUpdate);
   EXPECT_TRUE(form->Enabled());
   EXPECT_EQ(registry.OpenKeys(), 0);
+}
+
+// The advanced page: what is stored shows, anything unusable shows as the default, and Save
+// stores the choices as numbers and applies them at once.
+TEST_F(SettingsFormTest, TheAdvancedPageShowsSavesAndAppliesItsOptIns) {
+  Open();
+  EXPECT_EQ(settings->comboRetryCount->ItemIndex(), 0);
+  EXPECT_FALSE(settings->checkboxNotifyOnChange->Checked());
+  settings->comboRetryCount->Select(2);
+  settings->checkboxNotifyOnChange->Click();
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("RetryCount"), "dword:2");
+  EXPECT_EQ(Stored("NotifyOnChange"), "dword:1");
+  EXPECT_EQ(config.Snapshot().RetryCount, 2);
+  EXPECT_TRUE(config.Snapshot().NotifyOnChange);
+
+  registry.PutDWord(kKey, "RetryCount", 9);
+  Open();
+  EXPECT_EQ(settings->comboRetryCount->ItemIndex(), 0) << "out of range reads as off";
+  EXPECT_TRUE(settings->checkboxNotifyOnChange->Checked());
+  settings->buttonCancel->Click();
+  EXPECT_EQ(Stored("RetryCount"), "dword:9") << "Cancel writes nothing";
+}
+
+// Every opening starts on the general page; the tabs switch pages and only one shows.
+TEST_F(SettingsFormTest, TabsSwitchPagesAndEveryOpeningStartsOnTheGeneralOne) {
+  Open();
+  TPageControl& pages = *settings->pageSettings;
+  int changes = 0;
+  pages.OnChange = [&](Component&) { ++changes; };
+  pages.TabClicked(1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(settings->sheetAdvanced->Visible());
+  EXPECT_FALSE(settings->sheetGeneral->Visible());
+  pages.TabClicked(1);
+  pages.TabClicked(7);
+  EXPECT_EQ(changes, 1) << "the same tab again, or none, changes nothing";
+  settings->buttonCancel->Click();
+  Open();
+  EXPECT_EQ(pages.ActivePageIndex(), 0);
+  EXPECT_TRUE(settings->sheetGeneral->Visible());
+  EXPECT_FALSE(settings->sheetAdvanced->Visible());
 }
 
 TEST_F(SettingsFormTest, AllowHttpsShowsSavesAndLetsTheVerifyUrlBeHttps) {

@@ -9,6 +9,7 @@
 #include "i18n/window/window_translation.h"
 #include "tests/ui/windows_fixture.h"
 #include "toolkit/db_grid.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 
 namespace lantervo::test {
@@ -65,6 +66,9 @@ class TextFitTest : public WindowsTest {
       if (&parent == &window) {
         EXPECT_LE(textEnd, window.ClientWidth());
       }
+      if (dynamic_cast<const TTabSheet*>(&parent)) {
+        EXPECT_LE(textEnd, parent.Width()) << "past the page's edge";
+      }
       for (const TControl* other : parent.Controls()) {
         const bool sameRow =
             other->Top() < label->Top() + 14 && label->Top() < other->Top() + other->Height();
@@ -82,23 +86,28 @@ TEST_F(TextFitTest, EnglishKeepsTheWindowTablesLayoutAndCzechMakesRoomForEveryCa
   // The window tables' own numbers, where every English caption fits.
   EXPECT_EQ(english[1]["editVerifyURL"], std::make_tuple(152, 64, 193));
   EXPECT_EQ(english[1]["checkboxAfterStart"], std::make_tuple(152, 278, 17));
-  EXPECT_EQ(english[1]["buttonSave"], std::make_tuple(270, 464, 75));
-  EXPECT_EQ(english[1]["(client)"], std::make_tuple(0, 0, 383));
+  EXPECT_EQ(english[1]["buttonSave"], std::make_tuple(270, 492, 75));
+  EXPECT_EQ(english[1]["(client)"], std::make_tuple(0, 0, 389));
+  EXPECT_EQ(english[1]["sheetGeneral"], std::make_tuple(3, 25, 383));
   for (TForm* window : Windows()) ExpectCaptionsFit(*window);
 
   Switch("cs");
   ASSERT_EQ(settings->labelAfterStart->Caption(), "Spouštět po startu systému");
   for (TForm* window : Windows()) ExpectCaptionsFit(*window);
-  // The column of controls moved right as one, and the window grew by as much.
+  // The column of controls moved right as one, and the page, its pages and the window grew by
+  // as much; the buttons below the pages keep their place.
   const std::int64_t moved = settings->checkboxAfterStart->Left() - 152;
   EXPECT_GT(moved, 0);
   EXPECT_EQ(settings->editVerifyURL->Left(), 152 + moved);
   EXPECT_EQ(settings->comboLanguage->Left(), 152 + moved);
   EXPECT_EQ(settings->labelHotkey->Left(), 196 + moved);
-  EXPECT_EQ(settings->buttonCancel->Left(), 152 + moved);
-  EXPECT_GE(settings->ClientWidth(), 383 + moved);
+  EXPECT_EQ(settings->buttonCancel->Left(), 152);
+  EXPECT_GE(settings->sheetGeneral->Width(), 383 + moved);
+  EXPECT_EQ(settings->sheetAdvanced->Width(), settings->sheetGeneral->Width());
+  EXPECT_GE(settings->ClientWidth(), settings->pageSettings->Width());
+  EXPECT_GE(settings->ClientWidth(), 389 + moved);
   EXPECT_EQ(settings->labelVerifyURL->Left(), 32) << "the labels keep their places";
-  EXPECT_EQ(std::get<1>(LayoutOf(*settings)["buttonSave"]), 464) << "nothing moves up or down";
+  EXPECT_EQ(std::get<1>(LayoutOf(*settings)["buttonSave"]), 492) << "nothing moves up or down";
   // "Uložit && použít" is wider than the button was.
   EXPECT_GT(settings->buttonSave->Width(), 75);
   // The grid's "Doba načtení" fits its column.
