@@ -11,7 +11,8 @@ namespace lantervo {
 
 RunClock RunClock::System() {
   return RunClock{[] { return platform::TickCount(); },
-                  [](std::uint32_t ms) { platform::SleepMs(ms); }};
+                  [](std::uint32_t ms) { platform::SleepMs(ms); },
+                  [] { return platform::SuspendedMs(); }};
 }
 
 namespace {
@@ -20,12 +21,20 @@ constexpr std::uint32_t kPauseMs = 200;
 
 // Ends a run that was told to stop; the outer handler takes it like any other end.
 struct RunStopped {};
+// Ends the checking of a run that the machine's sleep cut.
+struct RunSlept {};
 
 class Run {
  public:
   Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-      const std::atomic<bool>* stop)
-      : settings_(settings), host_(host), get_(get), clock_(clock), stop_(stop) {}
+      const std::atomic<bool>* stop, const std::atomic<bool>* asleep, const ProbeReach& reach)
+      : settings_(settings),
+        host_(host),
+        get_(get),
+        clock_(clock),
+        stop_(stop),
+        asleep_(asleep),
+        reach_(reach) {}
 
   void Execute() {
     try {
@@ -45,6 +54,7 @@ class Run {
     host_.BeginRunUi();
     startTick_ = endTick_ = 0;
     host_.AddLog(TranslateText("Checking..."), "system");
+    if (settings_.WaitForNetwork) WaitForNetwork();
     std::string body;
     if (settings_.VerifyEnabled) {
       host_.SetStatusText(TranslateText("Verifying connection..."));
@@ -72,6 +82,7 @@ class Run {
         continue;
       }
       StopPoint();
+      if (Asleep()) return Slept();
       std::string errorText;
       host_.BeginEdit();
       host_.SetText("Status", "CHECK");
@@ -79,6 +90,8 @@ class Run {
       host_.PostRow();
       try {
         if (!CheckServer(errorText)) allFine = false;
+      } catch (const RunSlept&) {
+        return Slept();
       } catch (...) {
         host_.MoveNext();  // the row in hand still moves on before the error ends the run
         throw;
@@ -100,11 +113,12 @@ class Run {
     const std::string name = host_.GetText("Name");
     host_.SetStatusText(FormatText(TranslateText("Processing %s..."), {name}));
     std::string url;
+    const std::uint64_t sleptBefore = SleptMs();
     Probe(url, body, errorText);
     // A failure may be a glitch: it counts once the retries fail too.
     int recoveredOn = 0;
     bool passed = settings_.RetryCount > 0 && Passes(body);
-    for (int retry = 1; retry <= settings_.RetryCount && !passed; ++retry) {
+    for (int retry = 1; retry <= settings_.RetryCount && !passed && !Asleep(); ++retry) {
       host_.SetStatusText(
           FormatText(TranslateText("Trying %s again (%s of %s)..."),
                      {name, std::to_string(retry), std::to_string(settings_.RetryCount)}));
@@ -115,6 +129,8 @@ class Run {
       passed = Passes(body);
       if (passed) recoveredOn = retry;
     }
+    // What a sleep cut says nothing about the server.
+    if (Asleep() || SleptMs() - sleptBefore >= kSleepGapMs) throw RunSlept{};
     clock_.Sleep(kPauseMs);
     host_.BeginEdit();
     bool fine = true;
@@ -211,6 +227,58 @@ class Run {
 
   void Failed() { ++errorCount_; }
 
+  bool Asleep() const { return asleep_ && asleep_->load(); }
+  std::uint64_t SleptMs() const { return clock_.SleptMs ? clock_.SleptMs() : 0; }
+
+  // The row in hand and the active rows after it were not checked: they are offline, as on
+  // the offline path; the rows checked before keep what they showed.
+  void Slept() {
+    host_.AddLog(TranslateText("Interrupted by sleep; the servers not checked are marked offline."),
+                 "system");
+    while (!host_.AtEnd()) {
+      try {
+        if (host_.GetBool("Active")) {
+          host_.BeginEdit();
+          host_.SetText("Status", "OFFLINE");
+          host_.SetText("Result", TranslateText("Unable to check server."));
+          host_.PostRow();
+        }
+      } catch (...) {
+        host_.MoveNext();
+        throw;
+      }
+      host_.MoveNext();
+    }
+    host_.SetRunState(rsOffline, 0);
+  }
+
+  // After a wake the network may take a while: the run asks until it answers, and goes on
+  // anyway once the wait is over.
+  void WaitForNetwork() {
+    host_.SetStatusText(TranslateText("Waiting for the network..."));
+    const std::uint32_t start = clock_.TickCount();
+    while (!NetworkAnswers()) {
+      StopPoint();
+      if (clock_.TickCount() - start >= kNetworkWaitMs) return;
+      Pause(kNetworkAskMs);
+    }
+  }
+
+  bool NetworkAnswers() {
+    if (settings_.VerifyEnabled) {
+      try {
+        return !get_(settings_.VerifyURL).empty();
+      } catch (...) {
+        return false;
+      }
+    }
+    if (!reach_) return true;
+    std::string url;
+    for (host_.MoveFirst(); !host_.AtEnd() && url.empty(); host_.MoveNext())
+      if (host_.GetBool("Active")) url = host_.GetText("Url");
+    return url.empty() || reach_(url);
+  }
+
   void StopPoint() const {
     if (stop_ && stop_->load()) throw RunStopped{};
   }
@@ -239,6 +307,8 @@ class Run {
   const RunClock& clock_;
   int errorCount_ = 0;
   const std::atomic<bool>* stop_;
+  const std::atomic<bool>* asleep_;
+  const ProbeReach& reach_;
   std::uint32_t startTick_ = 0;
   std::uint32_t endTick_ = 0;
 };
@@ -246,8 +316,9 @@ class Run {
 }  // namespace
 
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             const std::atomic<bool>* stop) {
-  Run(settings, host, get, clock, stop).Execute();
+             const std::atomic<bool>* stop, const std::atomic<bool>* asleep,
+             const ProbeReach& reach) {
+  Run(settings, host, get, clock, stop, asleep, reach).Execute();
 }
 
 }  // namespace lantervo

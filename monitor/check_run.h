@@ -22,10 +22,18 @@ struct RunSettings {
   // The window tells of changes once the run has posted its rows; the run shows no balloon
   // of its own for a server.
   bool NotifyOnChange = false;
+  // The machine has just woken: the run first waits, at most kNetworkWaitMs, until the network
+  // answers (the verification URL when it is on, else a connect to the first active server).
+  bool WaitForNetwork = false;
 };
 
 // The pause before a failed check is tried again.
 constexpr std::uint32_t kRetryPauseMs = 2000;
+// After a wake: how long a run waits for the network at most, and how often it asks.
+constexpr std::uint32_t kNetworkWaitMs = 60000;
+constexpr std::uint32_t kNetworkAskMs = 2000;
+// A probe during which the machine slept this long or more was cut by the sleep.
+constexpr std::uint64_t kSleepGapMs = 2000;
 
 class RunHost {
  public:
@@ -52,18 +60,25 @@ class RunHost {
 
 // The HTTP GET the run relies on: a body, or an exception whose message is the error text.
 using ProbeGet = std::function<std::string(const std::string& url)>;
+// Whether a connection to the URL's host can be made now.
+using ProbeReach = std::function<bool(const std::string& url)>;
 
 struct RunClock {
   std::function<std::uint32_t()> TickCount;
   std::function<void(std::uint32_t)> Sleep;
+  // Milliseconds the machine has slept so far; may be left empty (no sleep is seen then).
+  std::function<std::uint64_t()> SleptMs;
   static RunClock System();
 };
 
 // Runs one check.
 // Never lets an error escape; EndRunUi always runs last. Once `stop` is set (Quit), the run
 // probes no further server and writes nothing for the one in hand: it ends at once, keeping
-// what it wrote before.
+// what it wrote before. Once `asleep` is set (the machine is going to sleep), or when the clock
+// shows that a probe slept, the servers not checked yet are marked offline rather than blamed
+// for the sleep, and the run ends as offline.
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-             const std::atomic<bool>* stop = nullptr);
+             const std::atomic<bool>* stop = nullptr, const std::atomic<bool>* asleep = nullptr,
+             const ProbeReach& reach = {});
 
 }  // namespace lantervo

@@ -62,11 +62,36 @@ std::string HttpClient::Post(const std::string& url, const std::vector<std::stri
 }
 
 void HttpClient::Cancel() {
+  leaving_.store(true);
   cancelled_.store(true);
+}
+
+void HttpClient::Interrupt() {
+  cancelled_.store(true);
+}
+
+void HttpClient::ClearInterrupt() {
+  // Cancel raises `leaving_` before the flag, so a Cancel that races with this is never lost.
+  cancelled_.store(false);
+  if (leaving_.load()) cancelled_.store(true);
+}
+
+bool HttpClient::CanConnect(const std::string& url) {
+  ClearInterrupt();
+  try {
+    const Url target = ResolveUrl(url, nullptr);
+    if (target.host.empty() || cancelled_.load()) return false;
+    connector_->Connect(target.host, target.port);
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 std::string HttpClient::Call(bool post, const std::string& url, const std::string& form) {
   Outcome outcome;
+  // An interruption ends the call it was meant for, not this one.
+  ClearInterrupt();
   try {
     guard_.ThrowIfCancelled();
     guard_.Start(options_.callDeadlineMs);

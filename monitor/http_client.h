@@ -42,6 +42,13 @@ class HttpClient {
   // and closes its connection, and every later call fails the same way at once. For leaving
   // the program; it cannot be undone.
   void Cancel();
+  // From any thread: the call in flight ends as a cancelled one does, and the next call goes
+  // on as usual (the machine is going to sleep: what is in flight would only time out).
+  void Interrupt();
+
+  // Between calls: whether a connection to the URL's host and port can be made now, within
+  // the connect time-out; nothing is sent. Cancel and Interrupt end it too.
+  bool CanConnect(const std::string& url);
 
   // Between calls only: whether https URLs are fetched (the HttpsEnabled setting).
   void SetHttpsEnabled(bool enabled) { options_.httpsEnabled = enabled; }
@@ -55,9 +62,12 @@ class HttpClient {
   void Connect(const Url& url);
   void KeepOrClose(bool post, const HttpHeaders& headers, bool reusable);
   void CloseConnection();
+  void ClearInterrupt();
 
   HttpClientOptions options_;
+  // Raised by Cancel for good, by Interrupt for the call in flight only.
   std::atomic<bool> cancelled_{false};
+  std::atomic<bool> leaving_{false};
   CallGuard guard_{cancelled_};
   std::shared_ptr<Connector> connector_;
   std::optional<Url> base_;

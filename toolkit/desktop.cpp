@@ -37,4 +37,8 @@ void Desktop::Dispatch(const std::function<void()>& operation) {
   }
 }
 
+void Desktop::PowerChanged(PowerEvent event) {
+  if (powerHandler_) Dispatch([&] { powerHandler_(event); });
+}
+
 }  // namespace lantervo

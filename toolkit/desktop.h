@@ -34,6 +34,9 @@ enum class MessageBoxAnswer {
 // Hot-key modifiers, as the platform numbers them.
 constexpr std::uint32_t kModAlt = 1, kModControl = 2, kModShift = 4, kModWin = 8;
 
+// The machine's power state as the platform tells it.
+enum class PowerEvent { Suspending, Resumed };
+
 // A balloon as it reaches the platform (title and text already cut to the platform's limits).
 enum BalloonFlags : std::int64_t { bfNone = 0, bfInfo = 1, bfWarning = 2, bfError = 3 };
 struct Balloon {
@@ -120,7 +123,15 @@ class Desktop {
   // Runs one user-interface operation (an event handler, a timer tick) under the handler.
   void Dispatch(const std::function<void()>& operation);
 
+  // The machine goes to sleep or has woken: front ends call PowerChanged; the handler (one,
+  // the main window's) runs under the application-wide handler.
+  void SetPowerHandler(std::function<void(PowerEvent)> handler) {
+    powerHandler_ = std::move(handler);
+  }
+  void PowerChanged(PowerEvent event);
+
  private:
+  std::function<void(PowerEvent)> powerHandler_;
   std::shared_ptr<HandOffQueue> handOffs_;
   ErrorHandler errorHandler_;
   TForm* mainForm_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/check_scheduler.h"
 
+#include <utility>
+
 #include "core/config_store.h"
 #include "monitor/http_client.h"
 #include "toolkit/desktop.h"
@@ -127,15 +129,21 @@ void TLTVCheck::Stop() {
   uses_.client.Cancel();
 }
 
+void TLTVCheck::Asleep() {
+  asleep_ = true;
+  uses_.client.Interrupt();
+}
+
 void TLTVCheck::Execute() {
   // The run's own copy: a settings change saved meanwhile applies to the next run.
   const AppConfig config = uses_.config.Snapshot();
-  const RunSettings settings{config.VerifyEnabled, config.VerifyURL, config.BalloonLevel,
-                             config.RetryCount, config.NotifyOnChange};
+  const RunSettings settings{config.VerifyEnabled, config.VerifyURL,      config.BalloonLevel,
+                             config.RetryCount,    config.NotifyOnChange, uses_.waitForNetwork};
   HttpClient& client = uses_.client;
   client.SetHttpsEnabled(config.HttpsEnabled);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
-  lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_);
+  const ProbeReach reach = [&client](const std::string& url) { return client.CanConnect(url); };
+  lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_, &asleep_, reach);
 }
 
 void TMainForm::timerCheckTimer(Component& sender) {
@@ -149,8 +157,14 @@ void TMainForm::StartCheck() {
   check_.reset();
   check_ = std::make_unique<TLTVCheck>(TLTVCheck::Dependencies{
       GetDesktop()->SharedHandOffs(), std::make_unique<MainFormRunHost>(*this), Context().config,
-      *IdHTTP, Context().clock});
+      *IdHTTP, Context().clock, std::exchange(wokeUp_, false)});
   check_->Start();
+}
+
+void TMainForm::PowerChanged(PowerEvent event) {
+  // Whichever comes (a platform may tell only of the wake), the next run waits for the network.
+  wokeUp_ = true;
+  if (event == PowerEvent::Suspending && check_ && !check_->Finished()) check_->Asleep();
 }
 
 void TMainForm::actionCheckNowExecute(Component&) {

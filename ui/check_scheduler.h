@@ -50,6 +50,7 @@ class TLTVCheck {
     const ConfigStore& config;      // read once, when the run starts
     HttpClient& client;
     const RunClock& clock;
+    bool waitForNetwork = false;  // the machine has woken since the last run
   };
   explicit TLTVCheck(Dependencies dependencies);
   ~TLTVCheck();  // waits for a thread still running
@@ -59,6 +60,9 @@ class TLTVCheck {
   void Start();
   // Any thread: the run probes nothing more, and the probe in flight gives up at once.
   void Stop();
+  // Any thread: the machine is going to sleep; the probe in flight gives up and the servers not
+  // checked yet are marked offline.
+  void Asleep();
   bool Finished() const { return thread_.Finished(); }
   // On the user-interface thread: waits for the run to end, carrying out its hand-offs.
   void WaitFor() { thread_.WaitFor(); }
@@ -67,6 +71,7 @@ class TLTVCheck {
   void Execute();
   Dependencies uses_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> asleep_{false};
   WorkerThread thread_;
 };
 

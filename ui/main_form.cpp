@@ -52,9 +52,11 @@ TMainForm::TMainForm(MainFormContext context)
   CreateTray();
   CreateMenus();
   BindMainCommands();
+  GetDesktop()->SetPowerHandler([this](PowerEvent event) { PowerChanged(event); });
 }
 
 TMainForm::~TMainForm() {
+  GetDesktop()->SetPowerHandler({});
   // A run still going must end before the table and the widgets it reaches go away.
   IsClosing = true;
   if (timerCheck) timerCheck->SetEnabled(false);

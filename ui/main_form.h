@@ -14,6 +14,7 @@
 #include "toolkit/actions.h"
 #include "toolkit/dataset.h"
 #include "toolkit/db_grid.h"
+#include "toolkit/desktop.h"
 #include "toolkit/extra_controls.h"
 #include "toolkit/form.h"
 #include "toolkit/images.h"
@@ -207,6 +208,9 @@ class TMainForm : public TForm {
   // Check now (F5): a run at once when none is going on and no dialog holds the window; the
   // interval then counts from that run's end.
   void actionCheckNowExecute(Component& sender);
+  // The machine goes to sleep: a run in progress stops blaming servers for it. It has woken:
+  // the next run first waits for the network.
+  void PowerChanged(PowerEvent event);
   // Quit's part: sets IsClosing, stops the timer and waits for a running check run to end,
   // carrying out its hand-offs meanwhile.
   void StopChecks();
@@ -257,6 +261,7 @@ class TMainForm : public TForm {
   std::unique_ptr<history::RunRecord> historyRun_;  // the run in progress
   StateChanges stateChanges_;
   int lastRunState_ = 0;  // of the run before, for the offline balloon told on change
+  bool wokeUp_ = false;   // since the last run started
 };
 
 }  // namespace lantervo

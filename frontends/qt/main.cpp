@@ -79,6 +79,7 @@ int main(int argc, char* argv[]) {
 
   lantervo::qt::QtDesktop desktop;
   desktop.WatchSessionEnd();
+  desktop.WatchSleep();
   lantervo::ProgramServices services{desktop, *registry};
   services.executableFolder = dataFolder.folder;
   services.dataFolderNote = dataFolder.note;

@@ -17,6 +17,7 @@
 #include "frontends/qt/hot_keys_x11.h"
 #include "frontends/qt/qt_convert.h"
 #include "frontends/qt/session_end.h"
+#include "frontends/qt/sleep_watcher.h"
 #include "frontends/qt/tray_binding.h"
 #include "i18n/gettext.h"
 #include "toolkit/form.h"
@@ -390,6 +391,14 @@ void QtDesktop::Run() {
 void QtDesktop::Quit() {
   quit_ = true;
   QCoreApplication::exit(0);
+}
+
+void QtDesktop::WatchSleep() {
+  // After the start: connecting to the system bus is not the window's business.
+  QTimer::singleShot(2000, context_.get(), [this] {
+    sleepWatcher_ = std::make_unique<SleepWatcher>(
+        QDBusConnection::systemBus(), [this](PowerEvent event) { PowerChanged(event); });
+  });
 }
 
 void QtDesktop::WatchSessionEnd() {

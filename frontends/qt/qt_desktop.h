@@ -19,6 +19,7 @@ class FormWindow;
 class TrayBinding;
 class X11HotKeys;
 class SessionEnd;
+class SleepWatcher;
 
 class QtDesktop : public Desktop {
  public:
@@ -55,6 +56,8 @@ class QtDesktop : public Desktop {
   TrayBinding* TrayOf(const TTrayIcon& icon) const;
   // SIGTERM, SIGINT, SIGHUP and the session manager's quit end the session of the main window.
   void WatchSessionEnd();
+  // logind's sleep and wake reach PowerChanged; the system bus is asked once the loop runs.
+  void WatchSleep();
   // Sends a hot-key press as if the X server had reported it (also where none can be grabbed).
   bool PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey);
 
@@ -90,6 +93,7 @@ class QtDesktop : public Desktop {
   bool hotKeyNoticeLogged_ = false;
   InstanceClaim instance_;
   std::unique_ptr<SessionEnd> sessionEnd_;
+  std::unique_ptr<SleepWatcher> sleepWatcher_;
   bool quit_ = false;
 };
 

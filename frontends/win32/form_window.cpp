@@ -369,6 +369,14 @@ LRESULT FormWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Log-off and shut-down end the program like Quit, so the list file gets written.
       if (wParam && &form_ == desktop_.MainForm()) form_.EndSession();
       return 0;
+    case WM_POWERBROADCAST:
+      // Every top-level window hears it; the main window's tells the program once.
+      if (&form_ == desktop_.MainForm()) {
+        if (wParam == PBT_APMSUSPEND) desktop_.PowerChanged(PowerEvent::Suspending);
+        // An automatic resume comes first, and one the user caused follows it.
+        if (wParam == PBT_APMRESUMEAUTOMATIC) desktop_.PowerChanged(PowerEvent::Resumed);
+      }
+      return TRUE;
     case WM_DPICHANGED:
       DpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;

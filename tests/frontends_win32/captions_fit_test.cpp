@@ -82,6 +82,14 @@ class CaptionsFitTest : public ::testing::TestWithParam<const char*> {
         if (child.parent == window) {
           EXPECT_LE(drawn.right, client.right);
         }
+        // A page: a panel on a tab control.
+        wchar_t grandparent[64] = {};
+        GetClassNameW(GetParent(child.parent), grandparent, 64);
+        if (std::wstring(grandparent) == WC_TABCONTROLW) {
+          RECT page;
+          GetClientRect(child.parent, &page);
+          EXPECT_LE(drawn.right, page.right) << "past the page's edge";
+        }
         for (const Child& other : children) {
           if (other.hwnd == child.hwnd || other.parent != child.parent || other.kind == L"Static")
             continue;

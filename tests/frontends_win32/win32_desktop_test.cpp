@@ -22,6 +22,7 @@
 #include "toolkit/form.h"
 #include "toolkit/images.h"
 #include "toolkit/menus.h"
+#include "toolkit/page_control.h"
 #include "toolkit/std_controls.h"
 #include "toolkit/tray_icon.h"
 
@@ -209,6 +210,24 @@ TEST_F(Win32DesktopTest, CloseHotKeyAndSessionMessagesReachTheForm) {
   EXPECT_EQ(otherSessionEnds, 0);
 }
 
+// Sleep and wake reach the program once, through the main window: every top-level window hears
+// the broadcast.
+TEST_F(Win32DesktopTest, PowerBroadcastsBecomePowerEventsOnceForTheMainWindow) {
+  TestForm main(desktop);
+  desktop.SetMainForm(&main);
+  TestForm other(desktop);
+  std::vector<PowerEvent> events;
+  desktop.SetPowerHandler([&](PowerEvent event) { events.push_back(event); });
+  const HWND hwnd = desktop.WindowOf(main);
+  EXPECT_TRUE(SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0));
+  SendMessageW(desktop.WindowOf(other), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+  SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);  // the user's, after it
+  SendMessageW(hwnd, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+  EXPECT_EQ(events, (std::vector<PowerEvent>{PowerEvent::Suspending, PowerEvent::Resumed}));
+  desktop.SetPowerHandler({});
+}
+
 TEST_F(Win32DesktopTest, TrayIconIsAddedAgainWhenTheTaskbarComesBackAndBalloonsAreCut) {
   TestForm main(desktop);
   desktop.SetMainForm(&main);
@@ -389,6 +408,63 @@ TEST_F(Win32DesktopTest, ShortcutsRunEnabledActionsOfTheWindowTheKeyIsFor) {
   SetKeyboardState(keys);
   EXPECT_EQ(hides, 1);
   EXPECT_TRUE(IsWindowEnabled(mainWindow));
+}
+
+// A page control is a tab control whose pages are panels on it: the tabs carry the captions,
+// a change of tab shows its page, and a click in a page still reaches its control.
+TEST_F(Win32DesktopTest, PagesAreATabControlWithOnePanelShownAtATime) {
+  TestForm form(desktop);
+  auto& pages = form.Add<TPageControl>("pageSettings");
+  pages.SetParent(&form);
+  pages.SetBounds(0, 0, 389, 484);
+  auto& general = form.Add<TTabSheet>("sheetGeneral");
+  general.SetCaption("General");
+  general.SetParent(&pages);
+  auto& advanced = form.Add<TTabSheet>("sheetAdvanced");
+  advanced.SetCaption("Pokro\xc4\x8dil\xc3\xa9");
+  advanced.SetParent(&pages);
+  auto& box = form.Add<TCheckBox>("checkboxHttps");
+  box.SetParent(&advanced);
+  box.SetBounds(152, 24, 17, 17);
+  int changes = 0;
+  pages.OnChange = [&](Component&) { ++changes; };
+  const HWND hwnd = desktop.WindowOf(form);
+  form.Show();
+  const HWND tabs = GetDlgItem(hwnd, 1000);
+  ASSERT_NE(tabs, nullptr);
+  wchar_t kind[64] = {};
+  GetClassNameW(tabs, kind, 64);
+  EXPECT_STREQ(kind, WC_TABCONTROLW);
+  ASSERT_EQ(TabCtrl_GetItemCount(tabs), 2);
+  wchar_t text[64] = {};
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(tabs, TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+  EXPECT_STREQ(text, L"Pokro\u010dil\u00e9");
+  const HWND generalPage = GetDlgItem(tabs, 1001);
+  const HWND advancedPage = GetDlgItem(tabs, 1002);
+  ASSERT_NE(advancedPage, nullptr);
+  EXPECT_TRUE(IsWindowVisible(generalPage));
+  EXPECT_FALSE(IsWindowVisible(advancedPage));
+
+  // The user picks the second tab: the tab control tells its parent.
+  TabCtrl_SetCurSel(tabs, 1);
+  NMHDR header{tabs, 1000, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageW(hwnd, WM_NOTIFY, 1000, reinterpret_cast<LPARAM>(&header));
+  EXPECT_EQ(pages.ActivePageIndex(), 1);
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(IsWindowVisible(advancedPage));
+  EXPECT_FALSE(IsWindowVisible(generalPage));
+  const HWND boxWindow = GetDlgItem(advancedPage, 1003);
+  ASSERT_NE(boxWindow, nullptr);
+  SendMessageW(boxWindow, BM_CLICK, 0, 0);
+  EXPECT_TRUE(box.Checked()) << "the page hands its controls' notifications to the window";
+
+  pages.SetActivePageIndex(0);
+  EXPECT_EQ(TabCtrl_GetCurSel(tabs), 0);
+  EXPECT_TRUE(IsWindowVisible(generalPage));
 }
 
 TEST_F(Win32DesktopTest, ControlsReportTypingAndClicksAndFollowTheirProperties) {

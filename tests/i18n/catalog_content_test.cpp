@@ -148,6 +148,8 @@ const char* const kCzechIds[] = {
     "Back up",
     "Servers changed: %s",
     "and %s more",
+    "Interrupted by sleep; the servers not checked are marked offline.",
+    "Waiting for the network...",
     "%s earlier outages are left out here.",
     "Availability of the whole list: %s",
     "Average load time",

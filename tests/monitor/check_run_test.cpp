@@ -130,11 +130,20 @@ class CheckRunTest : public ::testing::Test {
                    [this](std::uint32_t ms) {
                      sleeps.push_back(ms);
                      if (stopAtSleep > 0 && sleeps.size() == stopAtSleep) stop = true;
-                   }};
+                   },
+                   [this] { return slept.load(); }};
     Execute(
         settings, host,
         [this](const std::string& url) {
           gets.push_back(url);
+          if (auto found = sleepDuring.find(url); found != sleepDuring.end()) {
+            if (found->second == 0) {
+              asleep = true;
+              throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
+            }
+            slept += found->second;
+            throw HttpError("Read timed out");
+          }
           if (auto& next = sequences[url]; !next.empty()) {
             const std::string answer = next.front();
             next.pop_front();
@@ -152,7 +161,14 @@ class CheckRunTest : public ::testing::Test {
           if (it->second.rfind("!", 0) == 0) throw HttpError(it->second.substr(1));
           return it->second;
         },
-        clock, &stop);
+        clock, &stop, &asleep,
+        [this](const std::string& url) {
+          reaches.push_back(url);
+          if (reachable.empty()) return true;
+          const bool answer = reachable.front();
+          reachable.pop_front();
+          return answer;
+        });
   }
 
   std::string Field(const std::string& name, const std::string& field) {
@@ -167,7 +183,14 @@ class CheckRunTest : public ::testing::Test {
   std::map<std::string, std::string> answers;  // url -> body, or "!message" to fail
   // url -> the answers of its next probes, taken before `answers`
   std::map<std::string, std::deque<std::string>> sequences;
-  std::size_t stopAtSleep = 0;  // Quit comes with this sleep (1-based); 0: never
+  std::size_t stopAtSleep = 0;          // Quit comes with this sleep (1-based); 0: never
+  std::atomic<std::uint64_t> slept{0};  // the machine's time asleep, as the clock tells it
+  std::atomic<bool> asleep{false};
+  // url -> what happens during its probe: the machine sleeps that long, or (0) is told to
+  // sleep and the probe is interrupted
+  std::map<std::string, std::uint64_t> sleepDuring;
+  Calls reaches;
+  std::deque<bool> reachable;  // the answers of the connects after a wake; then: yes
   std::deque<std::uint32_t> ticks;
   std::vector<std::uint32_t> sleeps;
   Calls gets;
@@ -527,6 +550,104 @@ TEST_F(CheckRunTest, NotifyOnChangeLeavesTheBalloonsToTheWindowAndKeepsTheLog) {
   EXPECT_EQ(host.Matching("AddLog(Unable").size(), 1u);
   EXPECT_EQ(host.Matching("AddLog(Wrong").size(), 1u);
   EXPECT_EQ(errorCount, 2);
+}
+
+// A sleep in the middle of a run: the server in hand and those after it were not checked, so
+// they are offline, not down; what was checked before stays; the run ends as offline.
+TEST_F(CheckRunTest, ASleepDuringAProbeMarksTheRestOfflineInsteadOfDown) {
+  for (const char* name : {"Alpha", "Bravo", "Charlie", "Delta"})
+    Add({name, true, std::string("http://") + name + "/"});
+  table.MoveFirst();
+  for (int i = 0; i < 3; ++i) table.MoveNext();
+  table.BeginEdit();
+  table.SetBool("Active", false);  // Delta is not checked at all
+  table.PostRow();
+  answers = {{"http://Alpha/", "fine"}, {"http://Charlie/", "fine"}};
+  sleepDuring["http://Bravo/"] = 45 * 60 * 1000;
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://Alpha/", "http://Bravo/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "OK");
+  EXPECT_EQ(Field("Bravo", "Status"), "OFFLINE");
+  EXPECT_EQ(Field("Bravo", "Result"), "Unable to check server.");
+  EXPECT_EQ(Field("Charlie", "Status"), "OFFLINE");
+  EXPECT_EQ(Field("Delta", "Status"), "") << "an inactive row is left alone";
+  EXPECT_TRUE(host.Matching("AddLog(Unable").empty());
+  EXPECT_TRUE(host.Matching("ShowBalloon").empty());
+  EXPECT_EQ(
+      host.Matching("AddLog(Interrupted"),
+      (Calls{"AddLog(Interrupted by sleep; the servers not checked are marked offline.|system)"}));
+  EXPECT_EQ(host.Matching("SetRunState"), (Calls{"SetRunState(1)"}));
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
+}
+
+// Told that the machine is going to sleep, the run gives up the probe in flight and takes no
+// retry: nothing it sees now is the server's fault.
+TEST_F(CheckRetryTest, GoingToSleepEndsTheProbeAndTheRetriesAndBlamesNoOne) {
+  Add({"Alpha", true, "http://a/"});
+  Add({"Bravo", true, "http://b/"});
+  sleepDuring["http://a/"] = 0;
+  Run();
+  EXPECT_EQ(gets, (Calls{"http://a/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "OFFLINE");
+  EXPECT_EQ(Field("Bravo", "Status"), "OFFLINE");
+  EXPECT_TRUE(host.Matching("SetStatusText(Trying").empty());
+  EXPECT_EQ(host.Matching("SetRunState"), (Calls{"SetRunState(1)"}));
+}
+
+// A short hiccup of the clock is no sleep: the failure counts.
+TEST_F(CheckRunTest, AClockGapShorterThanASleepIsAnOrdinaryFailure) {
+  Add({"Alpha", true, "http://a/"});
+  sleepDuring["http://a/"] = 500;
+  Run();
+  EXPECT_EQ(Field("Alpha", "Status"), "ERR_LOAD");
+  EXPECT_EQ(Field("Alpha", "Result"), "Unable to load: Read timed out");
+}
+
+// After a wake the run asks the network first, every 2 s, and starts checking once it answers;
+// with nothing to ask it goes on at once.
+TEST_F(CheckRunTest, AfterAWakeTheRunWaitsUntilTheFirstServerCanBeReached) {
+  settings.WaitForNetwork = true;
+  Add({"Off", false, "http://off/"});
+  Add({"Alpha", true, "http://a/"});
+  answers["http://a/"] = "fine";
+  reachable = {false, false, true};
+  ticks = {0, 2000, 4000, 6000, 6100};
+  Run();
+  EXPECT_EQ(reaches, (Calls{"http://a/", "http://a/", "http://a/"}));
+  EXPECT_EQ(gets, (Calls{"http://a/"}));
+  EXPECT_EQ(Field("Alpha", "Status"), "OK");
+  EXPECT_EQ(host.Matching("SetStatusText(Waiting"),
+            (Calls{"SetStatusText(Waiting for the network...)"}));
+  std::vector<std::uint32_t> expected(40, 100);  // two pauses of 2 s
+  expected.insert(expected.end(), {200, 200});
+  EXPECT_EQ(sleeps, expected);
+}
+
+TEST_F(CheckRunTest, AfterAWakeTheWaitEndsAfterAMinuteAndTheVerificationIsWhatIsAsked) {
+  settings = RunSettings{true, "http://verify/", 3};
+  settings.WaitForNetwork = true;
+  Add({"Alpha", true, "http://a/"});
+  answers["http://a/"] = "fine";
+  // The verification never answers; the clock moves 10 s a reading.
+  for (std::uint32_t t = 0; t <= 100000; t += 10000) ticks.push_back(t);
+  Run();
+  EXPECT_TRUE(reaches.empty()) << "the verification URL is what the network is asked with";
+  // Asked at 0, 10, ... 50 s: six times, the clock then says a minute is over; once more by the
+  // run itself.
+  EXPECT_EQ(std::count(gets.begin(), gets.end(), "http://verify/"), 7);
+  EXPECT_EQ(Field("Alpha", "Status"), "OFFLINE") << "then offline as ever";
+}
+
+TEST_F(CheckRetryTest, QuitEndsTheWaitForTheNetwork) {
+  settings.WaitForNetwork = true;
+  Add({"Alpha", true, "http://a/"});
+  reachable = {false, false, false};
+  stopAtSleep = 3;
+  Run();
+  EXPECT_EQ(reaches.size(), 1u);
+  EXPECT_TRUE(gets.empty());
+  EXPECT_EQ(Field("Alpha", "Status"), "");
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
 }
 
 }  // namespace

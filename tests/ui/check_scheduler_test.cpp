@@ -329,5 +329,42 @@ TEST_F(CheckSchedulerTest, NotifyOnChangeTellsOfflineOnceAndChangesNoServer) {
   EXPECT_EQ(Rows()[0].status, "OK");
 }
 
+// The machine goes to sleep in the middle of a run: the probe in flight gives up at once, and
+// the servers not checked are offline, not down.
+TEST_F(CheckSchedulerTest, GoingToSleepDuringARunMarksTheUncheckedServersOffline) {
+  HttpTestServer slow;
+  slow.AnswerStreamAlways(HttpTestServer::InSteps(HttpTestServer::Ok("hello"), 4), 2000);
+  AddServer({"alpha", fine.Url("/a")});
+  AddServer({"bravo", slow.Url("/b")});
+  AddServer({"charlie", fine.Url("/c")});
+  StartTimer();
+  desktop.Advance(form->timerCheck->Interval());
+  // The run reaches the window through hand-offs, carried out here while it gets to bravo.
+  for (int i = 0; i < 1000 && !slow.WaitForRequests(1, 10); ++i) desktop.HandOffs().Drain();
+  ASSERT_EQ(slow.RequestCount(), 1u);
+  desktop.PowerChanged(PowerEvent::Suspending);
+  form->CurrentCheck()->WaitFor();
+  EXPECT_THAT(Rows(), ElementsAre(RowValues{"alpha", "OK", "OK", 100},
+                                  RowValues{"bravo", "OFFLINE", "Unable to check server.", -1},
+                                  RowValues{"charlie", "OFFLINE", "Unable to check server.", -1}));
+  EXPECT_EQ(form->TrayIcon->IconIndex(), 2);
+  EXPECT_EQ(fine.Requests().size(), 1u) << "charlie was not asked";
+  EXPECT_EQ(dir.Read("LTV.log").find("Unable to load"), std::string::npos);
+}
+
+// After a wake the run connects to the first server before it checks; the runs after it do not.
+TEST_F(CheckSchedulerTest, TheFirstRunAfterAWakeAsksTheNetworkFirst) {
+  AddServer({"alpha", fine.Url("/a")});
+  desktop.PowerChanged(PowerEvent::Resumed);
+  RunOnce();
+  EXPECT_EQ(Rows()[0].status, "OK");
+  EXPECT_EQ(fine.Requests().size(), 1u);
+  EXPECT_EQ(fine.Connections(), 2) << "a connect to ask the network, then the check";
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(fine.Requests().size(), 2u);
+  EXPECT_EQ(fine.Connections(), 2) << "the check reuses its connection; nothing is asked";
+}
+
 }  // namespace
 }  // namespace lantervo::test

@@ -1,6 +1,7 @@
-// Balloons without a notification area: they reach a notification server over D-Bus, here a
-// fake one on a private bus, with the program's name and icon, and each takes the place of the
-// one before. The tray binding sends them there only when no tray shows them.
+// What the desktop's buses carry, against fakes on a private bus. Balloons without a
+// notification area reach a notification server with the program's name and icon, each taking
+// the place of the one before; the tray binding sends them there only when no tray shows them.
+// logind's PrepareForSleep becomes the desktop's power events.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "frontends/qt/desktop_notifications.h"
+#include "frontends/qt/sleep_watcher.h"
 #include "frontends/qt/tray_binding.h"
 #include "toolkit/headless_desktop.h"
 #include "toolkit/tray_icon.h"
@@ -101,6 +103,30 @@ TEST_F(NotificationsTest, NoServerLosesTheBalloonWithoutHoldingAnythingUp) {
   EXPECT_EQ(notifications.LastId(), 0u);
   EXPECT_TRUE(fake.calls.empty());
   EXPECT_FALSE(DesktopNotifications(QDBusConnection("not-connected")).Show("a", "b", bfInfo, 1));
+}
+
+TEST_F(NotificationsTest, LogindsPrepareForSleepBecomesSuspendingAndResumed) {
+  QDBusConnection logind = QDBusConnection::connectToBus(address, "fake-logind");
+  ASSERT_TRUE(logind.registerService("org.freedesktop.login1"));
+  std::vector<PowerEvent> events;
+  SleepWatcher watcher(Client(), [&](PowerEvent event) { events.push_back(event); });
+  ASSERT_TRUE(watcher.Watching());
+  for (const bool start : {true, false}) {
+    QDBusMessage signal = QDBusMessage::createSignal(
+        "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+    signal << start;
+    ASSERT_TRUE(logind.send(signal));
+  }
+  // Another sender's signal of the same name is not logind's.
+  QDBusMessage stranger = QDBusMessage::createSignal(
+      "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "PrepareForSleep");
+  stranger << true;
+  QDBusConnection::connectToBus(address, "notification-server").send(stranger);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events.size() >= 2; }, 5000));
+  QTest::qWait(100);
+  EXPECT_EQ(events, (std::vector<PowerEvent>{PowerEvent::Suspending, PowerEvent::Resumed}));
+  QDBusConnection::disconnectFromBus("fake-logind");
+  EXPECT_FALSE(SleepWatcher(QDBusConnection("not-connected"), {}).Watching());
 }
 
 TEST(TrayNotifications, WithoutATrayTheBalloonGoesToTheNotificationServer) {
