@@ -58,12 +58,7 @@ class Run {
     std::string body;
     if (settings_.VerifyEnabled) {
       host_.SetStatusText(TranslateText("Verifying connection..."));
-      body.clear();
-      try {
-        body = get_(settings_.VerifyURL);
-      } catch (...) {
-        // A failed verification only means "offline"; the error itself is not shown.
-      }
+      body = VerifyBody();
       StopPoint();
     }
     if (!settings_.VerifyEnabled || !body.empty())
@@ -235,20 +230,7 @@ class Run {
   void Slept() {
     host_.AddLog(TranslateText("Interrupted by sleep; the servers not checked are marked offline."),
                  "system");
-    while (!host_.AtEnd()) {
-      try {
-        if (host_.GetBool("Active")) {
-          host_.BeginEdit();
-          host_.SetText("Status", "OFFLINE");
-          host_.SetText("Result", TranslateText("Unable to check server."));
-          host_.PostRow();
-        }
-      } catch (...) {
-        host_.MoveNext();
-        throw;
-      }
-      host_.MoveNext();
-    }
+    MarkOffline(true);
     host_.SetRunState(rsOffline, 0);
   }
 
@@ -265,18 +247,22 @@ class Run {
   }
 
   bool NetworkAnswers() {
-    if (settings_.VerifyEnabled) {
-      try {
-        return !get_(settings_.VerifyURL).empty();
-      } catch (...) {
-        return false;
-      }
-    }
+    if (settings_.VerifyEnabled) return !VerifyBody().empty();
     if (!reach_) return true;
     std::string url;
     for (host_.MoveFirst(); !host_.AtEnd() && url.empty(); host_.MoveNext())
       if (host_.GetBool("Active")) url = host_.GetText("Url");
     return url.empty() || reach_(url);
+  }
+
+  // The verification URL's body; empty when it fails.
+  std::string VerifyBody() {
+    try {
+      return get_(settings_.VerifyURL);
+    } catch (...) {
+      // A failed verification only means "offline"; the error itself is not shown.
+      return {};
+    }
   }
 
   void StopPoint() const {
@@ -287,12 +273,19 @@ class Run {
     host_.AddLog(TranslateText("Stopped! Probably offline."), "error");
     host_.SetRunState(rsOffline, 0);
     host_.MoveFirst();
+    MarkOffline(false);
+  }
+
+  // Marks the rows from the one in hand to the end offline (the active ones only, or all).
+  void MarkOffline(bool activeOnly) {
     while (!host_.AtEnd()) {
       try {
-        host_.BeginEdit();
-        host_.SetText("Status", "OFFLINE");
-        host_.SetText("Result", TranslateText("Unable to check server."));
-        host_.PostRow();
+        if (!activeOnly || host_.GetBool("Active")) {
+          host_.BeginEdit();
+          host_.SetText("Status", "OFFLINE");
+          host_.SetText("Result", TranslateText("Unable to check server."));
+          host_.PostRow();
+        }
       } catch (...) {
         host_.MoveNext();
         throw;
