@@ -65,6 +65,14 @@ std::int32_t ReadConfigChoice(platform::RegistryKey* key, const std::string& nam
   return static_cast<std::int32_t>(r.value.dword);
 }
 
+std::string ReadConfigNote(platform::RegistryKey* key, const std::string& name) {
+  const QueryResult r = Query(key, name);
+  if (r.status != QueryStatus::Found ||
+      (r.value.type != RegistryType::String && r.value.type != RegistryType::ExpandString))
+    return {};
+  return r.value.text;
+}
+
 namespace {
 
 std::string ProgramVersion(const std::string&) {
@@ -99,6 +107,8 @@ const std::vector<ConfigValue>& ConfigValues() {
     {"HttpsEnabled",  T::Switch, &A::HttpsEnabled,  0, nullptr,   0, nullptr,              "checkboxHttps",        10},
     {"RetryCount",    T::Choice, &A::RetryCount,    0, nullptr,   0, nullptr,              "comboRetryCount",      11, 3},
     {"NotifyOnChange", T::Switch, &A::NotifyOnChange, 0, nullptr, 0, nullptr,              "checkboxNotifyOnChange", 12},
+    {"MetricsPort",   T::Choice, &A::MetricsPort,   0, nullptr,   0, nullptr,              "editMetricsPort",      13, 65535},
+    {"MetricsAddress", T::Note,  &A::MetricsAddress, 0, nullptr,  0, nullptr,              "editMetricsAddress",   14},
   };
   // clang-format on
   return values;
@@ -124,6 +134,8 @@ std::variant<std::string, bool, std::int32_t> ReadConfigValue(platform::Registry
       return ReadConfigInt(key, value.name);
     case ConfigType::Choice:
       return ReadConfigChoice(key, value.name, value.highest);
+    case ConfigType::Note:
+      return ReadConfigNote(key, value.name);
     case ConfigType::Switch:
       break;
   }

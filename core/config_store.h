@@ -33,6 +33,9 @@ struct AppConfig {
   std::int32_t RetryCount = 0;
   // Balloons tell when a server's state changes rather than at every run.
   bool NotifyOnChange = false;
+  // The metrics endpoint's port (0: none) and the address it binds (empty: 127.0.0.1).
+  std::int32_t MetricsPort = 0;
+  std::string MetricsAddress;
 };
 
 // The process-wide record. The UI thread reloads it while workers read it: every access takes
@@ -58,8 +61,8 @@ class ConfigStore {
 // How a value is stored and read. Text: REG_SZ. Bool: REG_DWORD, must be present. Int: a number
 // stored as text. Switch: an opt-in REG_DWORD that reads as off whenever it is unusable.
 // Choice: an opt-in REG_DWORD from 0 to a highest value that reads as 0 whenever it is
-// unusable or out of range.
-enum class ConfigType { Text, Bool, Int, Switch, Choice };
+// unusable or out of range. Note: an opt-in REG_SZ that reads as "" whenever it is unusable.
+enum class ConfigType { Text, Bool, Int, Switch, Choice, Note };
 
 // One configuration value: everything the program knows of it, in one place. The table is in
 // the order LoadConfig reads; the two other orders are columns (0: not part of that list).
@@ -118,5 +121,7 @@ bool ReadConfigSwitch(platform::RegistryKey* key, const std::string& name);
 // An opt-in choice: a REG_DWORD from 0 to `highest`; anything else reads as 0, never failing.
 std::int32_t ReadConfigChoice(platform::RegistryKey* key, const std::string& name,
                               std::uint32_t highest);
+// An opt-in text: a REG_SZ or REG_EXPAND_SZ as stored; anything else reads as "", never failing.
+std::string ReadConfigNote(platform::RegistryKey* key, const std::string& name);
 
 }  // namespace lantervo

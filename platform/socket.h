@@ -65,6 +65,10 @@ class TcpSocket {
 
   // A listening socket on 127.0.0.1 with an ephemeral port.
   static TcpSocket ListenLoopback(int backlog);
+  // A listening socket on the address and port (0: an ephemeral one). A port that another
+  // program listens on is refused (10048), also on Windows, where the socket is exclusive.
+  // Throws SocketError.
+  static TcpSocket Listen(const IpAddress& address, std::uint16_t port, int backlog);
   std::uint16_t LocalPort() const;
   // Takes the next pending connection; call after WaitReadable said one is there.
   TcpSocket Accept();
@@ -78,6 +82,9 @@ class TcpSocket {
   PeerState CheckPeer();
   // Writes all bytes. Throws SocketError.
   void SendAll(std::string_view bytes);
+  // Writes what the connection takes within waitMs (0 when it takes nothing then), so that a
+  // peer that does not read never holds the sender longer. Throws SocketError.
+  std::size_t SendSome(std::string_view bytes, int waitMs);
   void SetNoDelay();
   void ShutdownSend();
   // Closes so that the peer sees a reset instead of an orderly close.

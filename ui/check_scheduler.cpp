@@ -17,6 +17,7 @@ void MainFormRunHost::BeginRunUi() {
   OnUi([this] {
     TMainForm& f = form_;
     f.HistoryRunBegins();
+    f.MetricsRunBegins();
     f.actionServerAdd->SetEnabled(false);
     f.actionServerEdit->SetEnabled(false);
     f.actionServerDelete->SetEnabled(false);
@@ -33,6 +34,7 @@ void MainFormRunHost::EndRunUi() {
   OnUi([this] {
     TMainForm& f = form_;
     f.HistoryRunEnds();
+    f.MetricsRunEnds();
     f.gridLink->SetEnabled(true);
     f.gridLink->Repaint();
     if (!f.IsClosing) f.timerCheck->SetEnabled(true);
@@ -54,6 +56,7 @@ void MainFormRunHost::SetStatusText(const std::string& text) {
 void MainFormRunHost::SetRunState(int state, int errorCount) {
   OnUi([&] {
     form_.HistoryRunState(state, errorCount);
+    form_.MetricsRunState(state);
     form_.SetRunState(state, errorCount);
   });
 }
@@ -85,6 +88,7 @@ void MainFormRunHost::PostRow() {
   OnUi([&] {
     form_.setServer.PostRow();
     form_.HistoryRowPosted();
+    form_.MetricsRowPosted();
     form_.ChangeRowPosted();
   });
 }

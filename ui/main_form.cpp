@@ -4,6 +4,8 @@
 #include "core/event_log.h"
 #include "history/history_recorder.h"
 #include "lantervo/version.h"
+#include "metrics/metrics_book.h"
+#include "metrics/metrics_server.h"
 #include "monitor/http_client.h"
 #include "toolkit/desktop.h"
 #include "ui/check_scheduler.h"

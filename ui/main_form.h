@@ -42,6 +42,10 @@ namespace history {
 class HistoryRecorder;
 struct RunRecord;
 }  // namespace history
+namespace metrics {
+class MetricsBook;
+class MetricsServer;
+}  // namespace metrics
 
 struct MainFormContext {
   Desktop& desktop;
@@ -194,6 +198,19 @@ class TMainForm : public TForm {
   // Where the history lives: LTV.history.sqlite beside the list.
   std::string HistoryFile() const;
   history::HistoryRecorder* History() const { return history_.get(); }
+  // Now, UTC milliseconds: the context's clock, else the system's.
+  std::int64_t UtcNowMs() const;
+
+  // The metrics endpoint (run_metrics.cpp): started, moved or stopped as MetricsPort and
+  // MetricsAddress say, at start-up and after the settings are saved; fed as the run posts.
+  void StartMetrics();
+  void StopMetrics();
+  void MetricsRunBegins();
+  void MetricsRowPosted();
+  void MetricsRunState(int state);
+  void MetricsRunEnds();
+  // The port served, 0 when none.
+  std::uint16_t MetricsPort() const;
 
   // Run outcome (run_outcome.cpp).
   void SetRunState(int state, int errorCount);
@@ -258,7 +275,12 @@ class TMainForm : public TForm {
   bool startupFailed_ = false;
   std::unique_ptr<TextFit> textFit_;
   std::unique_ptr<history::HistoryRecorder> history_;
-  std::unique_ptr<history::RunRecord> historyRun_;  // the run in progress
+  std::unique_ptr<history::RunRecord> historyRun_;     // the run in progress
+  std::unique_ptr<metrics::MetricsBook> metricsBook_;  // from the first start of the endpoint
+  std::unique_ptr<metrics::MetricsServer> metricsServer_;
+  std::string metricsServed_;  // "address port" of the endpoint, or of the one that failed
+  std::int64_t metricsRunStart_ = 0;
+  int metricsRunState_ = 0;
   StateChanges stateChanges_;
   int lastRunState_ = 0;  // of the run before, for the offline balloon told on change
   bool wokeUp_ = false;   // since the last run started

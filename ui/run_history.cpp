@@ -16,11 +16,9 @@
 
 namespace lantervo {
 
-namespace {
-std::int64_t UtcNow(const std::function<std::int64_t()>& clock) {
-  return clock ? clock() : history::UtcNowMs();
+std::int64_t TMainForm::UtcNowMs() const {
+  return context_.utcNow ? context_.utcNow() : history::UtcNowMs();
 }
-}  // namespace
 
 std::string TMainForm::HistoryFile() const {
   return context_.executableFolder + platform::PathSeparator() + "LTV.history.sqlite";
@@ -106,7 +104,7 @@ Written Outcome(const std::string& file, history::HistoryStore* store,
 void TMainForm::actionStatsGenerateExecute(Component&) {
   if (!history_) return;
   const std::string file = ReportFile();
-  const std::int64_t now = UtcNow(context_.utcNow);
+  const std::int64_t now = UtcNowMs();
   history::ReportStyle style;
   style.formatTime = [](std::int64_t ms) {
     return platform::FormatDateTime(platform::LocalTimeOf(ms));
@@ -125,7 +123,7 @@ void TMainForm::actionStatsGenerateExecute(Component&) {
 void TMainForm::actionStatsExportExecute(Component&) {
   if (!history_) return;
   const std::string file = ExportFile();
-  const std::int64_t now = UtcNow(context_.utcNow);
+  const std::int64_t now = UtcNowMs();
   Desktop& desktop = *GetDesktop();
   history_->Request([this, &desktop, file, now](history::HistoryStore* store) {
     const Written written = Outcome(file, store, [&](history::HistoryStore& s) {
@@ -147,14 +145,14 @@ void TMainForm::ShowWritten(const std::string& file, const std::string& error) {
 void TMainForm::HistoryRunBegins() {
   if (!history_) return;
   historyRun_ = std::make_unique<history::RunRecord>();
-  historyRun_->start = UtcNow(context_.utcNow);
+  historyRun_->start = UtcNowMs();
 }
 
 void TMainForm::HistoryRowPosted() {
   if (!historyRun_) return;
   history::ProbeOutcome probe;
   if (!ProbeStatusOf(setServer.GetText("Status"), probe.status)) return;
-  probe.at = UtcNow(context_.utcNow);
+  probe.at = UtcNowMs();
   probe.name = setServer.GetText("Name");
   probe.url = setServer.GetText("Url");
   // A failed load keeps the load time of the last one that succeeded; it had none of its own.
@@ -172,7 +170,7 @@ void TMainForm::HistoryRunState(int state, int errorCount) {
 
 void TMainForm::HistoryRunEnds() {
   if (!historyRun_) return;
-  historyRun_->end = UtcNow(context_.utcNow);
+  historyRun_->end = UtcNowMs();
   // A run stopped by Quit before it had a state says nothing of the servers it did not reach;
   // what it checked is still kept.
   if (historyRun_->state == 0) historyRun_->state = history::rrProblems;

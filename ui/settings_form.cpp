@@ -10,6 +10,7 @@
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/socket.h"
 #include "toolkit/desktop.h"
 #include "toolkit/timer.h"
 #include "ui/main_form.h"
@@ -123,6 +124,10 @@ TformSettings::TformSettings(Desktop& desktop)
       {"0 - Off", "1 - One more try", "2 - Two more tries", "3 - Three more tries"});
   labelNotifyOnChange = &NewLabel("labelNotifyOnChange", "Notify on change", 32, 107);
   checkboxNotifyOnChange = &NewCheckBox("checkboxNotifyOnChange", 106, 2);
+  labelMetricsPort = &NewLabel("labelMetricsPort", "Metrics port", 32, 147);
+  editMetricsPort = &NewEdit("editMetricsPort", 144, 3, "0");
+  labelMetricsAddress = &NewLabel("labelMetricsAddress", "Metrics address", 32, 187);
+  editMetricsAddress = &NewEdit("editMetricsAddress", 184, 4, "");
 
   placing_ = this;
   buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);
@@ -220,7 +225,11 @@ void TformSettings::LoadSettings() {
   if (auto key = registry.Open(kConfigKeyPath, platform::RegistryAccess::Read)) {
     for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::dialogOrder)) {
       Component& control = ControlOf(*value);
-      if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+      if (auto* edit = dynamic_cast<TEdit*>(&control); edit && value->type == ConfigType::Choice) {
+        edit->SetText(std::to_string(std::get<std::int32_t>(ReadConfigValue(key.get(), *value))));
+      } else if (edit && value->type == ConfigType::Note) {
+        edit->SetText(std::get<std::string>(ReadConfigValue(key.get(), *value)));
+      } else if (edit) {
         // As stored, numbers too: a blank or a hexadecimal form stays as the user wrote it.
         edit->SetText(ReadConfigText(key.get(), value->name));
       } else if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
@@ -266,6 +275,13 @@ std::string TformSettings::ValidationErrors() const {
     errors += TranslateText("Enter valid URL for verify") + "\r";
   const auto interval = ParseInt32(editCheckInterval->Text());
   if (!interval || *interval <= 0) errors += TranslateText("Enter valid interval value") + "\r";
+  const std::string& port = editMetricsPort->Text();
+  const auto portNumber = ParseInt32(port);
+  if (!port.empty() && (!portNumber || *portNumber < 0 || *portNumber > 65535))
+    errors += TranslateText("Enter valid metrics port (0 to 65535)") + "\r";
+  const std::string& address = editMetricsAddress->Text();
+  if (!address.empty() && !platform::ParseIpAddress(address))
+    errors += TranslateText("Enter valid metrics address (an IP address)") + "\r";
   return errors;
 }
 
@@ -283,7 +299,11 @@ void TformSettings::WriteConfiguration() {
   bool written = true;
   for (const ConfigValue* value : ConfigValuesBy(&ConfigValue::dialogOrder)) {
     Component& control = ControlOf(*value);
-    if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+    if (auto* edit = dynamic_cast<TEdit*>(&control); edit && value->type == ConfigType::Choice) {
+      // Validated before: a blank is 0.
+      written = key->SetDWord(value->name,
+                              static_cast<std::uint32_t>(ParseInt32(edit->Text()).value_or(0)));
+    } else if (edit) {
       written = key->SetString(value->name, edit->Text());
     } else if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
       written = key->SetDWord(value->name, box->Checked() ? 1 : 0);
@@ -351,6 +371,7 @@ void TformSettings::ApplyConfig() {
   // The timer restarts its countdown only for a changed interval, and only while it is on.
   main.timerCheck->SetInterval(TimerIntervalFromSeconds(config.CheckInterval));
   SwitchLanguage(config.Language);
+  main.StartMetrics();
   for (Component* window : std::initializer_list<Component*>{
            &main, main.formServers, main.formSettings, main.formAbout, main.formUpdate})
     if (window) {

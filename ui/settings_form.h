@@ -61,6 +61,10 @@ class TformSettings : public TForm {
   TComboBox* comboRetryCount = nullptr;
   TLabel* labelNotifyOnChange = nullptr;
   TCheckBox* checkboxNotifyOnChange = nullptr;
+  TLabel* labelMetricsPort = nullptr;
+  TEdit* editMetricsPort = nullptr;
+  TLabel* labelMetricsAddress = nullptr;
+  TEdit* editMetricsAddress = nullptr;
   TButton* buttonCancel = nullptr;
   TButton* buttonSave = nullptr;
 

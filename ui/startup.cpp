@@ -144,6 +144,7 @@ void TMainForm::Startup() {
   setServer.SetIntInEveryRow("LoadTime", -1);
 
   StartHistory();
+  StartMetrics();
   StartUpdateCheck();
 }
 
@@ -172,6 +173,7 @@ void TMainForm::actionQuitExecute(Component&) {
   StopChecks();
   // The last run is written before the program goes; upkeep still pending waits for next time.
   StopHistory();
+  StopMetrics();
   if (HotkeyAtom > 0) context_.desktop.UnregisterHotKey(*this, HotkeyAtom);
   Close();
 }

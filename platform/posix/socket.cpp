@@ -218,13 +218,21 @@ bool TcpSocket::FinishConnect(int waitMs) {
 }
 
 TcpSocket TcpSocket::ListenLoopback(int backlog) {
-  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) ThrowErrno();
-  TcpSocket s(static_cast<std::uintptr_t>(fd));
   IpAddress loopback;
   loopback.bytes = {127, 0, 0, 1};
+  return Listen(loopback, 0, backlog);
+}
+
+TcpSocket TcpSocket::Listen(const IpAddress& address, std::uint16_t port, int backlog) {
+  int fd = socket(address.v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) ThrowErrno();
+  TcpSocket s(static_cast<std::uintptr_t>(fd));
+  // A port whose last connections still linger (TIME_WAIT) may be taken again; one that a
+  // listener holds may not, which Linux refuses by itself.
+  int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_storage storage;
-  socklen_t length = ToSockaddr(loopback, 0, storage);
+  socklen_t length = ToSockaddr(address, port, storage);
   if (bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0) ThrowErrno();
   if (listen(fd, backlog) != 0) ThrowErrno();
   return s;
@@ -279,6 +287,16 @@ void TcpSocket::SendAll(std::string_view bytes) {
       ThrowErrno();
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+std::size_t TcpSocket::SendSome(std::string_view bytes, int waitMs) {
+  if (bytes.empty() || PollFor(Fd(handle_), POLLOUT, waitMs) == 0) return 0;
+  for (;;) {
+    ssize_t n = send(Fd(handle_), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) return static_cast<std::size_t>(n);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    if (errno != EINTR) ThrowErrno();
   }
 }
 

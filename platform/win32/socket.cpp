@@ -138,14 +138,21 @@ bool TcpSocket::FinishConnect(int waitMs) {
 }
 
 TcpSocket TcpSocket::ListenLoopback(int backlog) {
-  StartWinsock();
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (s == INVALID_SOCKET) ThrowLast();
-  TcpSocket result(static_cast<std::uintptr_t>(s));
   IpAddress loopback;
   loopback.bytes = {127, 0, 0, 1};
+  return Listen(loopback, 0, backlog);
+}
+
+TcpSocket TcpSocket::Listen(const IpAddress& address, std::uint16_t port, int backlog) {
+  StartWinsock();
+  SOCKET s = socket(address.v6 ? AF_INET6 : AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) ThrowLast();
+  TcpSocket result(static_cast<std::uintptr_t>(s));
+  // Without it another program could bind the same port over ours and take its connections.
+  BOOL on = TRUE;
+  setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
   sockaddr_storage storage;
-  int length = ToSockaddr(loopback, 0, storage);
+  int length = ToSockaddr(address, port, storage);
   if (bind(s, reinterpret_cast<sockaddr*>(&storage), length) != 0) ThrowLast();
   if (listen(s, backlog) != 0) ThrowLast();
   return result;
@@ -204,6 +211,18 @@ void TcpSocket::SendAll(std::string_view bytes) {
     if (n == SOCKET_ERROR) ThrowLast();
     bytes.remove_prefix(static_cast<std::size_t>(n));
   }
+}
+
+std::size_t TcpSocket::SendSome(std::string_view bytes, int waitMs) {
+  if (bytes.empty() || SelectOne(Sock(handle_), true, waitMs) == 0) return 0;
+  // Non-blocking from here on: a blocking send would wait until the whole chunk is buffered.
+  u_long nonBlocking = 1;
+  ioctlsocket(Sock(handle_), FIONBIO, &nonBlocking);
+  const int want = bytes.size() > 0x10000 ? 0x10000 : static_cast<int>(bytes.size());
+  const int n = send(Sock(handle_), bytes.data(), want, 0);
+  if (n != SOCKET_ERROR) return static_cast<std::size_t>(n);
+  if (WSAGetLastError() == WSAEWOULDBLOCK) return 0;
+  ThrowLast();
 }
 
 void TcpSocket::SetNoDelay() {

@@ -61,7 +61,7 @@ std::string LoadError(MemoryRegistry& reg, ConfigStore& config) {
 // value is read, written or shown twice or skipped by a misnumbered entry.
 TEST(ConfigTable, EveryListIsAGaplessOrderOfDistinctValues) {
   const auto& values = ConfigValues();
-  ASSERT_EQ(values.size(), 13u);
+  ASSERT_EQ(values.size(), 15u);
   for (std::size_t i = 0; i < values.size(); ++i)
     for (std::size_t j = 0; j < i; ++j) {
       EXPECT_STRNE(values[i].name, values[j].name);
@@ -75,7 +75,8 @@ TEST(ConfigTable, EveryListIsAGaplessOrderOfDistinctValues) {
   // The default set is the ten values; the opt-ins stay out of it.
   EXPECT_EQ(ConfigValuesBy(&ConfigValue::defaultOrder).size(), 10u);
   for (const ConfigValue& value : values) {
-    const bool optIn = value.type == ConfigType::Switch || value.type == ConfigType::Choice;
+    const bool optIn = value.type == ConfigType::Switch || value.type == ConfigType::Choice ||
+                       value.type == ConfigType::Note;
     EXPECT_EQ(optIn, value.defaultOrder == 0) << value.name;
     EXPECT_EQ(value.type == ConfigType::Choice, value.highest > 0) << value.name;
     // A text default needs its text or a maker; a number default is a number.
@@ -311,6 +312,30 @@ TEST(LoadConfig, TheAlertOptInsReadOnlyUsableValuesAndNeverFail) {
   ASSERT_TRUE(WriteDefaultConfig(fresh, "app"));
   EXPECT_EQ(fresh.Get(kKey, "RetryCount").status, QueryStatus::Missing);
   EXPECT_EQ(fresh.Get(kKey, "NotifyOnChange").status, QueryStatus::Missing);
+}
+
+// The metrics port is a number up to 65535 and the address a text; neither may fail a load.
+TEST(LoadConfig, TheMetricsOptInsReadOnlyUsableValuesAndNeverFail) {
+  MemoryRegistry reg;
+  PutValidSet(reg);
+  ConfigStore config;
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().MetricsPort, 0);
+  EXPECT_EQ(config.Snapshot().MetricsAddress, "");
+  reg.PutDWord(kKey, "MetricsPort", 65535);
+  reg.PutString(kKey, "MetricsAddress", "::1");
+  LoadConfig(reg, config);
+  EXPECT_EQ(config.Snapshot().MetricsPort, 65535);
+  EXPECT_EQ(config.Snapshot().MetricsAddress, "::1");
+  reg.PutDWord(kKey, "MetricsPort", 65536);
+  reg.PutDWord(kKey, "MetricsAddress", 1);
+  EXPECT_EQ(LoadError(reg, config), "");
+  EXPECT_EQ(config.Snapshot().MetricsPort, 0);
+  EXPECT_EQ(config.Snapshot().MetricsAddress, "");
+  MemoryRegistry fresh;
+  ASSERT_TRUE(WriteDefaultConfig(fresh, "app"));
+  EXPECT_EQ(fresh.Get(kKey, "MetricsPort").status, QueryStatus::Missing);
+  EXPECT_EQ(fresh.Get(kKey, "MetricsAddress").status, QueryStatus::Missing);
 }
 
 TEST(WriteDefaultConfig, LeavesHttpsEnabledAsItWasSoTheFirstRunReadsItAsOff) {

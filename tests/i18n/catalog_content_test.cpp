@@ -177,6 +177,12 @@ const char* const kCzechIds[] = {
     "outage",
     "slow above %s ms",
     "the history cannot be read",
+    "Metrics port",
+    "Metrics address",
+    "Enter valid metrics port (0 to 65535)",
+    "Enter valid metrics address (an IP address)",
+    "Metrics are served at http://%s/metrics",
+    "The metrics endpoint cannot listen on %s: %s",
     "Uptime counts the checks that loaded, slow ones included; an outage lasts from the first "
     "failed check to the next one that loaded. Load times are those of the checks that had one.",
 };

@@ -14,6 +14,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 constexpr const char* kWriteFailure =
@@ -108,6 +109,8 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
                                   {settings->checkboxHttps, advanced, 152, 24, 0},
                                   {settings->comboRetryCount, advanced, 152, 64, 1},
                                   {settings->checkboxNotifyOnChange, advanced, 152, 106, 2},
+                                  {settings->editMetricsPort, advanced, 152, 144, 3},
+                                  {settings->editMetricsAddress, advanced, 152, 184, 4},
                                   {settings->buttonCancel, settings.get(), 152, 492, 5},
                                   {settings->buttonSave, settings.get(), 270, 492, 4}};
   for (const Place& place : places) {
@@ -284,10 +287,10 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   settings->checkboxHotkeyEnabled->SetChecked(true);
   settings->checkboxUpdate->SetChecked(false);
   ASSERT_TRUE(Save()) << LastBoxText();
-  EXPECT_THAT(ConfigWrites(),
-              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
-                          "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate",
-                          "HttpsEnabled", "RetryCount", "NotifyOnChange"));
+  EXPECT_THAT(ConfigWrites(), ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile",
+                                          "LogEnabled", "BalloonLevel", "HotkeyEnabled", "Language",
+                                          "CheckUpdate", "HttpsEnabled", "RetryCount",
+                                          "NotifyOnChange", "MetricsPort", "MetricsAddress"));
   EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
   EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
   EXPECT_EQ(Stored("CheckInterval"), "$3C");
@@ -329,6 +332,36 @@ TEST_F(SettingsFormTest, TheAdvancedPageShowsSavesAndAppliesItsOptIns) {
   EXPECT_TRUE(settings->checkboxNotifyOnChange->Checked());
   settings->buttonCancel->Click();
   EXPECT_EQ(Stored("RetryCount"), "dword:9") << "Cancel writes nothing";
+}
+
+// The port is a number the registry keeps as a DWORD; both fields are checked before anything
+// is written.
+TEST_F(SettingsFormTest, TheMetricsFieldsAreValidatedSavedAndShown) {
+  Open();
+  EXPECT_EQ(settings->editMetricsPort->Text(), "0");
+  EXPECT_EQ(settings->editMetricsAddress->Text(), "");
+  for (const char* bad : {"65536", "-1", "port"}) {
+    settings->editMetricsPort->SetText(bad);
+    EXPECT_FALSE(Save()) << bad;
+    EXPECT_THAT(LastBoxText(), HasSubstr("Enter valid metrics port (0 to 65535)")) << bad;
+  }
+  settings->editMetricsPort->SetText("9180");
+  settings->editMetricsAddress->SetText("example.test");
+  EXPECT_FALSE(Save());
+  EXPECT_THAT(LastBoxText(), HasSubstr("Enter valid metrics address (an IP address)"));
+  EXPECT_EQ(Stored("MetricsPort"), "(missing)") << "nothing written while the form has errors";
+  settings->editMetricsAddress->SetText("::1");
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("MetricsPort"), "dword:9180");
+  EXPECT_EQ(Stored("MetricsAddress"), "::1");
+  EXPECT_EQ(config.Snapshot().MetricsPort, 9180);
+  EXPECT_EQ(config.Snapshot().MetricsAddress, "::1");
+  Open();
+  EXPECT_EQ(settings->editMetricsPort->Text(), "9180");
+  EXPECT_EQ(settings->editMetricsAddress->Text(), "::1");
+  settings->editMetricsPort->SetText("");
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("MetricsPort"), "dword:0") << "a blank port is none";
 }
 
 // Every opening starts on the general page; the tabs switch pages and only one shows.
