@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "monitor/connection.h"
 #include "monitor/http_options.h"
@@ -14,6 +15,10 @@ namespace lantervo {
 // The address to connect to for a URL host: "LOCALHOST" in any case is 127.0.0.1, an IPv4
 // literal is used as it is, "[...]" is an IPv6 literal, anything else is resolved (IPv4 only).
 platform::IpAddress AddressOfHost(const std::string& host, platform::Resolver& resolver);
+// The addresses to try in order: AddressOfHost's, or, for a name without any IPv4 address, its
+// IPv6 addresses. A name that has neither fails as the IPv4 lookup did.
+std::vector<platform::IpAddress> AddressesOfHost(const std::string& host,
+                                                 platform::Resolver& resolver);
 
 class SocketConnector : public Connector {
  public:

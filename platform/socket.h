@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lantervo::platform {
 
@@ -44,6 +45,9 @@ class Resolver {
   virtual ~Resolver() = default;
   // The first IPv4 address of the name. Throws SocketError (11001 for an unknown name).
   virtual IpAddress ResolveIPv4(const std::string& name) = 0;
+  // Every IPv6 address of the name, in the resolver's order, for a name that has no IPv4 one.
+  // Throws SocketError (11001 when there is none); a resolver that knows no IPv6 knows none.
+  virtual std::vector<IpAddress> ResolveIPv6(const std::string& name);
 };
 // The operating system's resolver; no time limit of its own.
 Resolver& SystemResolver();

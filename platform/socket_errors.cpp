@@ -93,4 +93,8 @@ std::string SocketErrorMessage(int code) {
   return "Socket Error # " + std::to_string(code) + "\r\n" + SocketErrorText(code);
 }
 
+std::vector<IpAddress> Resolver::ResolveIPv6(const std::string&) {
+  throw SocketError(11001);
+}
+
 }  // namespace lantervo::platform

@@ -90,6 +90,29 @@ class WinsockResolver : public Resolver {
     if (!found) throw SocketError(11001);
     return address;
   }
+  std::vector<IpAddress> ResolveIPv6(const std::string& name) override {
+    StartWinsock();
+    addrinfo hints{};
+    hints.ai_family = AF_INET6;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    int r = getaddrinfo(name.c_str(), nullptr, &hints, &list);
+    if (r != 0) throw SocketError(SocketErrorFromResolver(r));
+    std::vector<IpAddress> addresses;
+    for (addrinfo* a = list; a; a = a->ai_next) {
+      if (a->ai_family != AF_INET6) continue;
+      IpAddress address;
+      address.v6 = true;
+      std::memcpy(address.bytes.data(), &reinterpret_cast<sockaddr_in6*>(a->ai_addr)->sin6_addr,
+                  16);
+      bool seen = false;
+      for (const IpAddress& known : addresses) seen = seen || known.bytes == address.bytes;
+      if (!seen) addresses.push_back(address);
+    }
+    freeaddrinfo(list);
+    if (addresses.empty()) throw SocketError(11001);
+    return addresses;
+  }
 };
 
 }  // namespace

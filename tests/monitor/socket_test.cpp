@@ -96,6 +96,58 @@ TEST(Connect, ConnectsOverIpv6Literals) {
             "Socket Error # 10061\r\nConnection refused.");
 }
 
+bool HasIpv6Loopback() {
+  try {
+    platform::TcpSocket probe =
+        platform::TcpSocket::BeginConnect(*platform::ParseIpAddress("::1"), test::ClosedPort());
+    while (!probe.FinishConnect(100)) {
+    }
+  } catch (const platform::SocketError& e) {
+    return e.Code() == 10061;
+  }
+  return true;
+}
+
+HttpClientOptions WithResolver(platform::Resolver& resolver) {
+  HttpClientOptions options;
+  options.resolver = &resolver;
+  options.connectTimeoutMs = 5000;
+  return options;
+}
+
+// Resolution stays IPv4 first; only a name without any IPv4 address is tried over IPv6, each of
+// its addresses in order. A literal is never looked up.
+TEST(HostAddress, ANameWithoutIpv4IsTriedOverItsIpv6AddressesInOrder) {
+  if (!HasIpv6Loopback()) GTEST_SKIP() << "no IPv6 loopback";
+  test::HttpTestServer server(*platform::ParseIpAddress("::1"));
+  server.AnswerAlways(test::HttpTestServer::Ok("over six"));
+  test::FakeResolver resolver({"both.test"});
+  // The first address refuses (nothing listens on 127.0.0.2 at that port), the second answers.
+  resolver.AddIPv6("six.test", {*platform::ParseIpAddress("::ffff:127.0.0.2"),
+                                *platform::ParseIpAddress("::1")});
+  resolver.AddIPv6("both.test", {*platform::ParseIpAddress("::1")});
+  HttpClient client(WithResolver(resolver));
+  const std::string port = std::to_string(server.Port());
+  EXPECT_EQ(client.Get("http://six.test:" + port + "/"), "over six");
+  EXPECT_EQ(resolver.Lookups("six.test"), 1);
+  EXPECT_EQ(resolver.IPv6Lookups("six.test"), 1);
+  EXPECT_EQ(server.Requests().size(), 1u);
+
+  // A name with an IPv4 address that fails is not tried again over IPv6: the spec's outcome.
+  EXPECT_EQ(GetFailure(client, "http://both.test:" + port + "/"),
+            "Socket Error # 10061\r\nConnection refused.");
+  EXPECT_EQ(resolver.IPv6Lookups("both.test"), 0);
+  // No address of either kind: the IPv4 lookup's answer, as before.
+  EXPECT_EQ(GetFailure(client, "http://nowhere.test:" + port + "/"),
+            "Socket Error # 11001\r\nHost not found.");
+  EXPECT_EQ(resolver.IPv6Lookups("nowhere.test"), 1);
+  // Every IPv6 address refuses: the last one's failure.
+  resolver.AddIPv6("refusing.test",
+                   {*platform::ParseIpAddress("::1"), *platform::ParseIpAddress("::1")});
+  EXPECT_EQ(GetFailure(client, "http://refusing.test:" + std::to_string(test::ClosedPort()) + "/"),
+            "Socket Error # 10061\r\nConnection refused.");
+}
+
 TEST(PeerCheck, SeesOpenClosedAndReset) {
   platform::TcpSocket listener = platform::TcpSocket::ListenLoopback(4);
   platform::IpAddress loopback = *platform::ParseIpAddress("127.0.0.1");

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/socket.h"
 
@@ -26,6 +27,20 @@ class FakeResolver : public platform::Resolver {
     auto it = lookups_.find(name);
     return it == lookups_.end() ? 0 : it->second;
   }
+  // A name with these IPv6 addresses (and IPv4 ones only if also given to the constructor).
+  void AddIPv6(const std::string& name, std::vector<platform::IpAddress> addresses) {
+    v6_[Lower(name)] = std::move(addresses);
+  }
+  std::vector<platform::IpAddress> ResolveIPv6(const std::string& name) override {
+    ++v6Lookups_[name];
+    auto it = v6_.find(Lower(name));
+    if (it == v6_.end()) throw platform::SocketError(11001);
+    return it->second;
+  }
+  int IPv6Lookups(const std::string& name) const {
+    auto it = v6Lookups_.find(name);
+    return it == v6Lookups_.end() ? 0 : it->second;
+  }
 
  private:
   static std::string Lower(std::string name) {
@@ -34,6 +49,8 @@ class FakeResolver : public platform::Resolver {
   }
   std::map<std::string, int> names_;
   std::map<std::string, int> lookups_;
+  std::map<std::string, std::vector<platform::IpAddress>> v6_;
+  std::map<std::string, int> v6Lookups_;
 };
 
 }  // namespace lantervo::test

@@ -30,6 +30,11 @@ HttpTestServer::HttpTestServer()
   thread_ = std::thread([this] { Run(); });
 }
 
+HttpTestServer::HttpTestServer(const platform::IpAddress& address)
+    : listener_(platform::TcpSocket::Listen(address, 0, 16)), port_(listener_.LocalPort()) {
+  thread_ = std::thread([this] { Run(); });
+}
+
 HttpTestServer::~HttpTestServer() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -28,7 +28,9 @@ class HttpTestServer {
     Stall,     // hold it silently until the client gives up and closes it
   };
 
-  HttpTestServer();  // listening when it returns
+  HttpTestServer();  // listening on 127.0.0.1 when it returns
+  // Listening on the given loopback address (::1 for IPv6 tests).
+  explicit HttpTestServer(const platform::IpAddress& address);
   ~HttpTestServer();
   HttpTestServer(const HttpTestServer&) = delete;
   HttpTestServer& operator=(const HttpTestServer&) = delete;
