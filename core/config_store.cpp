@@ -109,6 +109,7 @@ const std::vector<ConfigValue>& ConfigValues() {
     {"NotifyOnChange", T::Switch, &A::NotifyOnChange, 0, nullptr, 0, nullptr,              "checkboxNotifyOnChange", 12},
     {"MetricsPort",   T::Choice, &A::MetricsPort,   0, nullptr,   0, nullptr,              "editMetricsPort",      13, 65535},
     {"MetricsAddress", T::Note,  &A::MetricsAddress, 0, nullptr,  0, nullptr,              "editMetricsAddress",   14},
+    {"ProxyEnabled",  T::Switch, &A::ProxyEnabled,  0, nullptr,   0, nullptr,              "checkboxProxy",        15},
   };
   // clang-format on
   return values;

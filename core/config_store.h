@@ -36,6 +36,8 @@ struct AppConfig {
   // The metrics endpoint's port (0: none) and the address it binds (empty: 127.0.0.1).
   std::int32_t MetricsPort = 0;
   std::string MetricsAddress;
+  // Requests go through the system's proxy settings.
+  bool ProxyEnabled = false;
 };
 
 // The process-wide record. The UI thread reloads it while workers read it: every access takes

@@ -27,6 +27,13 @@ bool HeaderEquals(const HttpHeaders& headers, std::string_view name, std::string
   return value && EqualsIgnoreCase(TrimBlanks(*value), word);
 }
 
+// The whole URL, as a proxy is asked for it and as the settings are asked about it.
+std::string AbsoluteTarget(const Url& url) {
+  std::string scheme = url.scheme;
+  for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return scheme + "://" + url.HostAndPort() + url.Target();
+}
+
 }  // namespace
 
 struct HttpClient::Outcome {
@@ -81,7 +88,12 @@ bool HttpClient::CanConnect(const std::string& url) {
   try {
     const Url target = ResolveUrl(url, nullptr);
     if (target.host.empty() || cancelled_.load()) return false;
-    connector_->Connect(target.host, target.port);
+    // Through a proxy the network is there when the proxy can be reached.
+    const ProxyRoute route = RouteFor(target);
+    if (route.direct)
+      connector_->Connect(target.host, target.port);
+    else
+      connector_->Connect(route.host, route.port);
     return true;
   } catch (...) {
     return false;
@@ -130,11 +142,16 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     if (target.host.empty()) throw CleanFailure{HttpError("")};
 
     if (post) CloseConnection();
-    Connect(target);
+    const ProxyRoute route = RouteFor(target);
+    Connect(target, route);
+    // A tunnel carries the request as if direct; plain http names the whole URL to the proxy.
+    const bool toProxy = !route.direct && !target.IsHttps();
     cookies_.RemoveExpired();
     RequestHead head;
     head.post = post;
-    head.target = target.Target();
+    head.target = toProxy ? AbsoluteTarget(target) : target.Target();
+    if (toProxy && route.hasCredentials)
+      head.proxyAuthorization = BasicAuthorization(route.user, route.password);
     head.host = target.HostAndPort();
     head.cookie = cookies_.CookieHeader(target.host, target.path, target.IsHttps());
     if (credentialsFor && EqualsIgnoreCase(credentialsFor->host, target.host) &&
@@ -151,6 +168,8 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
       response = ReadResponseHead(*reader_);
       cookies_.StoreFrom(response.headers, target.host);
     } while (response.status == 100);
+    if (toProxy && response.status == 407)
+      throw HttpError(ProxyAuthenticationText(route.hasCredentials));
 
     const std::string* location = response.headers.Find("Location");
     const int status = response.status;
@@ -192,10 +211,21 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
   }
 }
 
-void HttpClient::Connect(const Url& url) {
+ProxyRoute HttpClient::RouteFor(const Url& url) {
+  if (!options_.proxies) return ProxyRoute{};
+  return ChooseProxyRoute(
+      AskProxies(options_.proxies, AbsoluteTarget(url), options_.proxyLookupMs, &cancelled_));
+}
+
+void HttpClient::Connect(const Url& url, const ProxyRoute& route) {
   const bool https = url.IsHttps();
-  if (connection_ && (connectedHttps_ != https || !EqualsIgnoreCase(connectedHost_, url.host) ||
-                      connectedPort_ != url.port)) {
+  const std::string via = route.direct ? std::string() : route.Key();
+  // Plain http through a proxy shares the proxy's connection whatever the server; a tunnel,
+  // like a direct connection, belongs to its server.
+  const bool serverMatters = via.empty() || https;
+  if (connection_ && (connectedHttps_ != https || connectedVia_ != via ||
+                      (serverMatters && (!EqualsIgnoreCase(connectedHost_, url.host) ||
+                                         connectedPort_ != url.port)))) {
     CloseConnection();
   }
   // A connection the peer has closed meanwhile is replaced; an error found here fails the call.
@@ -203,8 +233,11 @@ void HttpClient::Connect(const Url& url) {
   if (connection_) return;
   // Connecting has its own limit, so its time is given back to the call's deadline.
   const std::uint32_t start = platform::TickCount();
-  connection_ = connector_->Connect(url.host, url.port);
+  connection_ = via.empty() ? connector_->Connect(url.host, url.port)
+                            : connector_->Connect(route.host, route.port);
   guard_.Exclude(start);
+  if (!scratch_) scratch_.reset(new char[ResponseReader::kReceiveSize]);
+  if (https && !via.empty()) OpenTunnel(url, route);
   if (https) {
     // The handshake is reading and writing like the rest of the call, so it uses the call's
     // time, not the connect's.
@@ -217,12 +250,26 @@ void HttpClient::Connect(const Url& url) {
     connection_ = std::make_unique<TlsConnection>(std::move(connection_), *tls_, url.host, url.port,
                                                   options_.readTimeoutMs, &guard_);
   }
-  if (!scratch_) scratch_.reset(new char[ResponseReader::kReceiveSize]);
   reader_ = std::make_unique<ResponseReader>(*connection_, options_.readTimeoutMs, &guard_,
                                              options_.limits, scratch_.get());
+  connectedVia_ = via;
   connectedHttps_ = https;
   connectedHost_ = url.host;
   connectedPort_ = url.port;
+}
+
+void HttpClient::OpenTunnel(const Url& url, const ProxyRoute& route) {
+  // The tunnel's answer is read with the call's time and caps, like any response head.
+  connection_->Send(BuildConnectHead(
+      url.host + ":" + std::to_string(url.port),
+      route.hasCredentials ? BasicAuthorization(route.user, route.password) : std::string()));
+  ResponseReader reader(*connection_, options_.readTimeoutMs, &guard_, options_.limits,
+                        scratch_.get());
+  const ResponseHead head = ReadResponseHead(reader);
+  if (head.status == 407) throw HttpError(ProxyAuthenticationText(route.hasCredentials));
+  // Anything after a 2xx head would be the proxy's bytes, not the server's.
+  if (head.status < 200 || head.status > 299 || reader.HasBuffered())
+    throw HttpError(ProxyRefusedText(head.statusLine));
 }
 
 void HttpClient::KeepOrClose(bool post, const HttpHeaders& headers, bool reusable) {

@@ -13,6 +13,7 @@
 #include "monitor/connection.h"
 #include "monitor/cookie_store.h"
 #include "monitor/http_options.h"
+#include "monitor/proxy_route.h"
 #include "monitor/url.h"
 
 namespace lantervo {
@@ -52,6 +53,12 @@ class HttpClient {
 
   // Between calls only: whether https URLs are fetched (the HttpsEnabled setting).
   void SetHttpsEnabled(bool enabled) { options_.httpsEnabled = enabled; }
+  // Between calls only: the system proxy (the ProxyEnabled setting), or null for direct
+  // connections. Plain http then goes to the proxy with the whole URL as the request target,
+  // https through a CONNECT tunnel with TLS to the server itself.
+  void SetProxySource(std::shared_ptr<platform::ProxySource> source) {
+    options_.proxies = std::move(source);
+  }
 
   const CookieStore& Cookies() const { return cookies_; }
 
@@ -59,7 +66,9 @@ class HttpClient {
   struct Outcome;
   std::string Call(bool post, const std::string& url, const std::string& form);
   Outcome Exchange(bool post, const std::string& url, const std::string& form);
-  void Connect(const Url& url);
+  ProxyRoute RouteFor(const Url& url);
+  void Connect(const Url& url, const ProxyRoute& route);
+  void OpenTunnel(const Url& url, const ProxyRoute& route);
   void KeepOrClose(bool post, const HttpHeaders& headers, bool reusable);
   void CloseConnection();
   void ClearInterrupt();
@@ -78,6 +87,7 @@ class HttpClient {
   std::unique_ptr<ResponseReader> reader_;
   std::shared_ptr<platform::TlsContext> tls_;  // made at the first https connection
   bool connectedHttps_ = false;
+  std::string connectedVia_;  // the proxy's Key, empty for a direct connection
   std::string connectedHost_;
   int connectedPort_ = 0;
 };

@@ -13,7 +13,8 @@ namespace lantervo {
 
 namespace platform {
 class Resolver;
-}
+class ProxySource;
+}  // namespace platform
 class Connector;
 
 struct HttpClientOptions {
@@ -38,6 +39,10 @@ struct HttpClientOptions {
   // PEM certificates that are then the only trusted roots for TLS (tests bring their own CA);
   // the system's trust store when empty. Never added to the system's store.
   std::string tlsTrustAnchors;
+  // Where requests go through a proxy (the ProxyEnabled setting): the source of the proxies for
+  // each URL, and how long its answer may take. Direct connections when null.
+  std::shared_ptr<platform::ProxySource> proxies;
+  int proxyLookupMs = 10000;
   // The system resolver when null.
   platform::Resolver* resolver = nullptr;
   // TCP sockets when null.

@@ -103,6 +103,19 @@ std::string BuildRequestHead(const RequestHead& head) {
   if (!head.authorization.empty()) {
     AddHeader(out, "Authorization", HeaderValueText(head.authorization));
   }
+  if (!head.proxyAuthorization.empty())
+    AddHeader(out, "Proxy-Authorization", HeaderValueText(head.proxyAuthorization));
+  out += "\r\n";
+  return out;
+}
+
+std::string BuildConnectHead(const std::string& hostAndPort,
+                             const std::string& proxyAuthorization) {
+  std::string out = "CONNECT " + HeaderValueText(hostAndPort) + " HTTP/1.1\r\n";
+  AddHeader(out, "Host", HeaderValueText(hostAndPort));
+  out += "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
+  if (!proxyAuthorization.empty())
+    AddHeader(out, "Proxy-Authorization", HeaderValueText(proxyAuthorization));
   out += "\r\n";
   return out;
 }

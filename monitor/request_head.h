@@ -7,15 +7,18 @@
 namespace lantervo {
 
 struct RequestHead {
-  bool post = false;          // POST as HTTP/1.0 with the form lines, else GET as HTTP/1.1
-  std::string target;         // already on-the-wire text
-  std::string host;           // the "Host" value
-  std::string cookie;         // the "Cookie" value; no line when empty
-  std::string authorization;  // the "Authorization" value; no line when empty
+  bool post = false;               // POST as HTTP/1.0 with the form lines, else GET as HTTP/1.1
+  std::string target;              // already on-the-wire text
+  std::string host;                // the "Host" value
+  std::string cookie;              // the "Cookie" value; no line when empty
+  std::string authorization;       // the "Authorization" value; no line when empty
+  std::string proxyAuthorization;  // the "Proxy-Authorization" value; no line when empty
   std::size_t contentLength = 0;
 };
 
 std::string BuildRequestHead(const RequestHead& head);
+// A CONNECT request for a tunnel to "host:port" through a proxy.
+std::string BuildConnectHead(const std::string& hostAndPort, const std::string& proxyAuthorization);
 
 // A header line above 1024 characters broken after a blank, tab or comma into continuation
 // lines that begin with a blank; the pieces are joined with CR LF.

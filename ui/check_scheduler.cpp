@@ -4,6 +4,7 @@
 
 #include "core/config_store.h"
 #include "monitor/http_client.h"
+#include "platform/proxy.h"
 #include "toolkit/desktop.h"
 #include "ui/main_form.h"
 
@@ -145,6 +146,7 @@ void TLTVCheck::Execute() {
                              config.RetryCount,    config.NotifyOnChange, uses_.waitForNetwork};
   HttpClient& client = uses_.client;
   client.SetHttpsEnabled(config.HttpsEnabled);
+  client.SetProxySource(config.ProxyEnabled ? uses_.proxies : nullptr);
   const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
   const ProbeReach reach = [&client](const std::string& url) { return client.CanConnect(url); };
   lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_, &asleep_, reach);
@@ -161,8 +163,13 @@ void TMainForm::StartCheck() {
   check_.reset();
   check_ = std::make_unique<TLTVCheck>(TLTVCheck::Dependencies{
       GetDesktop()->SharedHandOffs(), std::make_unique<MainFormRunHost>(*this), Context().config,
-      *IdHTTP, Context().clock, std::exchange(wokeUp_, false)});
+      *IdHTTP, Context().clock, std::exchange(wokeUp_, false),
+      Context().config.Snapshot().ProxyEnabled ? Proxies() : nullptr});
   check_->Start();
+}
+
+std::shared_ptr<platform::ProxySource> TMainForm::Proxies() const {
+  return context_.proxies ? context_.proxies : platform::SystemProxySource();
 }
 
 void TMainForm::PowerChanged(PowerEvent event) {

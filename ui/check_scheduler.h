@@ -9,6 +9,10 @@
 
 namespace lantervo {
 
+namespace platform {
+class ProxySource;
+}
+
 class ConfigStore;
 class HttpClient;
 class TMainForm;
@@ -51,6 +55,8 @@ class TLTVCheck {
     HttpClient& client;
     const RunClock& clock;
     bool waitForNetwork = false;  // the machine has woken since the last run
+    // The system proxy when ProxyEnabled was on as the run was started; direct when null.
+    std::shared_ptr<platform::ProxySource> proxies;
   };
   explicit TLTVCheck(Dependencies dependencies);
   ~TLTVCheck();  // waits for a thread still running

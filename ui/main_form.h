@@ -34,7 +34,8 @@ class TLTVCheck;
 class TFormServers;
 namespace platform {
 class Registry;
-}
+class ProxySource;
+}  // namespace platform
 
 // Everything the main window uses from outside, so tests can inject each piece.
 class ListPreload;
@@ -71,6 +72,8 @@ struct MainFormContext {
   bool historyEnabled = true;
   // The current time as UTC milliseconds, for the history; the system clock when empty.
   std::function<std::int64_t()> utcNow;
+  // The proxy settings used while ProxyEnabled is on; the system's when null.
+  std::shared_ptr<platform::ProxySource> proxies;
 };
 
 // The status icon of a row: an index into imagelistStatus, or -1 for none. Exact,
@@ -231,6 +234,8 @@ class TMainForm : public TForm {
   // Quit's part: sets IsClosing, stops the timer and waits for a running check run to end,
   // carrying out its hand-offs meanwhile.
   void StopChecks();
+  // The proxy settings requests go through when ProxyEnabled is on.
+  std::shared_ptr<platform::ProxySource> Proxies() const;
   // The worker of the last run started, if any.
   TLTVCheck* CurrentCheck() const { return check_.get(); }
   // The enabled state of the row actions follows the table: they need a row to act on.

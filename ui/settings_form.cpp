@@ -128,6 +128,8 @@ TformSettings::TformSettings(Desktop& desktop)
   editMetricsPort = &NewEdit("editMetricsPort", 144, 3, "0");
   labelMetricsAddress = &NewLabel("labelMetricsAddress", "Metrics address", 32, 187);
   editMetricsAddress = &NewEdit("editMetricsAddress", 184, 4, "");
+  labelProxy = &NewLabel("labelProxy", "Use the system proxy", 32, 225);
+  checkboxProxy = &NewCheckBox("checkboxProxy", 224, 5);
 
   placing_ = this;
   buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);

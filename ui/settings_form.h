@@ -65,6 +65,8 @@ class TformSettings : public TForm {
   TEdit* editMetricsPort = nullptr;
   TLabel* labelMetricsAddress = nullptr;
   TEdit* editMetricsAddress = nullptr;
+  TLabel* labelProxy = nullptr;
+  TCheckBox* checkboxProxy = nullptr;
   TButton* buttonCancel = nullptr;
   TButton* buttonSave = nullptr;
 

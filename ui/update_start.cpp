@@ -28,6 +28,7 @@ void TMainForm::StartUpdateCheck() {
   std::unique_ptr<HttpClient> client =
       context.makeHttpClient ? context.makeHttpClient() : std::make_unique<HttpClient>();
   client->SetHttpsEnabled(context.config.Snapshot().HttpsEnabled);
+  if (context.config.Snapshot().ProxyEnabled) client->SetProxySource(Proxies());
   // Both hooks run on the user-interface thread. The window may be on its way out by then
   // (Quit does not wait for the check), and the update window is created after this one.
   UpdateCheckHooks hooks;

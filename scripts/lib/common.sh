@@ -1,7 +1,7 @@
 # Shared by scripts/test and scripts/run.
 
 BUILD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgmock-dev libgtest-dev
-  libbenchmark-dev libicu-dev libssl-dev libxml2-dev libcurl4-openssl-dev libsqlite3-dev gettext
+  libbenchmark-dev libicu-dev libssl-dev libxml2-dev libcurl4-openssl-dev libsqlite3-dev libproxy-dev gettext
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 qt6-base-dev libxcb1-dev)
 # What the desktop program needs to start where there is no display, and to take screenshots.
 DESKTOP_PACKAGES=(xvfb imagemagick)

@@ -4,7 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_proxy_source.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/proxy_test_server.h"
 #include "tests/ui/main_form_fixture.h"
 
 namespace lantervo::test {
@@ -243,6 +245,32 @@ TEST_F(CheckSchedulerTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
   EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 0);
   EXPECT_EQ(dir.Read("LTV.log"),
             LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors."));
+}
+
+// Use the system proxy: each check asks the settings and goes through the proxy they name;
+// off, the settings are never asked.
+TEST_F(CheckSchedulerTest, WithTheProxyOnEveryCheckGoesThroughTheSystemProxy) {
+  ProxyTestServer proxy;
+  auto source = std::make_shared<FakeProxySource>(std::vector<std::string>{proxy.Url()});
+  proxies = source;
+  MakeForm();
+  // Nothing listens there: only the proxy can answer for it.
+  const std::string alpha = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  AddServer({"alpha", alpha, true, "proxied"});
+  AddServer({"bravo", fine.Url("/b")});
+  RunOnce();
+  EXPECT_EQ(Rows()[0].status, "ERR_LOAD") << "off: alpha is connected to directly";
+  EXPECT_THAT(source->Asked(), IsEmpty());
+  EXPECT_THAT(proxy.Heads(), IsEmpty());
+
+  config.Set(&AppConfig::ProxyEnabled, true);
+  source->AnswerFor(fine.Url("/b"), {"direct://"});
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_THAT(Rows(), ElementsAre(RowValues{"alpha", "OK", "OK", 100},
+                                  RowValues{"bravo", "OK", "OK", 100}));
+  EXPECT_THAT(proxy.RequestLines(), ElementsAre("GET " + alpha + " HTTP/1.1"));
+  EXPECT_EQ(fine.Requests().size(), 2u) << "bravo bypassed the proxy";
 }
 
 }  // namespace

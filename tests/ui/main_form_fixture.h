@@ -48,6 +48,7 @@ class MainFormTest : public ::testing::Test {
     context.clock = RunClock{[this] { return tick.fetch_add(kTickStep); },
                              [this](std::uint32_t ms) { pauses.fetch_add(1); }};
     context.utcNow = [this] { return utcNow.load(); };
+    context.proxies = proxies;
     form = std::make_unique<TMainForm>(std::move(context));
     form->setServer.CreateList();
   }
@@ -113,6 +114,8 @@ class MainFormTest : public ::testing::Test {
   }
 
   HeadlessDesktop desktop;
+  // The proxy settings runs use while ProxyEnabled is on.
+  std::shared_ptr<platform::ProxySource> proxies;
   ConfigStore config;
   TempDir dir;
   platform::CodePage codePage = platform::CodePage::Open(1252);

@@ -111,6 +111,7 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
                                   {settings->checkboxNotifyOnChange, advanced, 152, 106, 2},
                                   {settings->editMetricsPort, advanced, 152, 144, 3},
                                   {settings->editMetricsAddress, advanced, 152, 184, 4},
+                                  {settings->checkboxProxy, advanced, 152, 224, 5},
                                   {settings->buttonCancel, settings.get(), 152, 492, 5},
                                   {settings->buttonSave, settings.get(), 270, 492, 4}};
   for (const Place& place : places) {
@@ -287,10 +288,11 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   settings->checkboxHotkeyEnabled->SetChecked(true);
   settings->checkboxUpdate->SetChecked(false);
   ASSERT_TRUE(Save()) << LastBoxText();
-  EXPECT_THAT(ConfigWrites(), ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile",
-                                          "LogEnabled", "BalloonLevel", "HotkeyEnabled", "Language",
-                                          "CheckUpdate", "HttpsEnabled", "RetryCount",
-                                          "NotifyOnChange", "MetricsPort", "MetricsAddress"));
+  EXPECT_THAT(
+      ConfigWrites(),
+      ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
+                  "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate", "HttpsEnabled",
+                  "RetryCount", "NotifyOnChange", "MetricsPort", "MetricsAddress", "ProxyEnabled"));
   EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
   EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
   EXPECT_EQ(Stored("CheckInterval"), "$3C");
