@@ -109,33 +109,33 @@ std::string MetricsBook::Exposition() const {
     }
     ++i;
   }
-  Family(out, "lantervo_server_load_time_seconds", "gauge",
-         "How long the server's last successful load took.");
-  i = 0;
-  for (const auto& [key, server] : servers_) {
-    if (server.loadMs >= 0) {
-      ServerSample(out, "lantervo_server_load_time_seconds", labels[i]);
-      out += "} " + SecondsText(server.loadMs) + "\n";
+  // One sample per server of a family without labels of its own; `value` is empty to leave a
+  // server out.
+  const auto perServer = [&](const char* name, const char* type, const char* help,
+                             const auto& value) {
+    Family(out, name, type, help);
+    std::size_t at = 0;
+    for (const auto& [key, server] : servers_) {
+      const std::string text = value(server);
+      if (!text.empty()) {
+        ServerSample(out, name, labels[at]);
+        out += "} " + text + "\n";
+      }
+      ++at;
     }
-    ++i;
-  }
-  Family(out, "lantervo_server_last_check_timestamp_seconds", "gauge",
-         "When the server was last checked, in seconds since 1970 (UTC).");
-  i = 0;
-  for (const auto& [key, server] : servers_) {
-    if (server.checked) {
-      ServerSample(out, "lantervo_server_last_check_timestamp_seconds", labels[i]);
-      out += "} " + SecondsText(server.lastCheckMs) + "\n";
-    }
-    ++i;
-  }
-  Family(out, "lantervo_server_checks_total", "counter",
-         "Checks of the server since the program started.");
-  i = 0;
-  for (const auto& [key, server] : servers_) {
-    ServerSample(out, "lantervo_server_checks_total", labels[i++]);
-    out += "} " + std::to_string(server.checks) + "\n";
-  }
+  };
+  perServer("lantervo_server_load_time_seconds", "gauge",
+            "How long the server's last successful load took.", [](const Server& server) {
+              return server.loadMs >= 0 ? SecondsText(server.loadMs) : std::string();
+            });
+  perServer("lantervo_server_last_check_timestamp_seconds", "gauge",
+            "When the server was last checked, in seconds since 1970 (UTC).",
+            [](const Server& server) {
+              return server.checked ? SecondsText(server.lastCheckMs) : std::string();
+            });
+  perServer("lantervo_server_checks_total", "counter",
+            "Checks of the server since the program started.",
+            [](const Server& server) { return std::to_string(server.checks); });
   Family(out, "lantervo_server_failures_total", "counter",
          "Checks of the server since the program started that did not load well, by kind.");
   i = 0;
