@@ -110,6 +110,7 @@ const std::vector<ConfigValue>& ConfigValues() {
     {"MetricsPort",   T::Choice, &A::MetricsPort,   0, nullptr,   0, nullptr,              "editMetricsPort",      13, 65535},
     {"MetricsAddress", T::Note,  &A::MetricsAddress, 0, nullptr,  0, nullptr,              "editMetricsAddress",   14},
     {"ProxyEnabled",  T::Switch, &A::ProxyEnabled,  0, nullptr,   0, nullptr,              "checkboxProxy",        15},
+    {"CheckLanes",    T::Choice, &A::CheckLanes,    0, nullptr,   0, nullptr,              "comboCheckLanes",      16, 16, 1},
   };
   // clang-format on
   return values;

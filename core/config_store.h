@@ -38,6 +38,8 @@ struct AppConfig {
   std::string MetricsAddress;
   // Requests go through the system's proxy settings.
   bool ProxyEnabled = false;
+  // Active servers checked at once (1 to 16); 0 reads as 1.
+  std::int32_t CheckLanes = 0;
 };
 
 // The process-wide record. The UI thread reloads it while workers read it: every access takes
@@ -83,8 +85,10 @@ struct ConfigValue {
   // fills its controls and saves them.
   const char* control;
   int dialogOrder;
-  // Choice: the highest value it takes.
+  // Choice: the highest value it takes, and the one its dialog's first item stands for (0 and
+  // anything unusable read as 0, which the user of the value takes as that first one).
   std::uint32_t highest = 0;
+  std::uint32_t lowest = 0;
 };
 
 const std::vector<ConfigValue>& ConfigValues();

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "core/text_format.h"
 #include "i18n/gettext.h"
@@ -27,14 +30,16 @@ struct RunSlept {};
 class Run {
  public:
   Run(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
-      const std::atomic<bool>* stop, const std::atomic<bool>* asleep, const ProbeReach& reach)
+      const std::atomic<bool>* stop, const std::atomic<bool>* asleep, const ProbeReach& reach,
+      const std::vector<ProbeGet>& laneGets)
       : settings_(settings),
         host_(host),
         get_(get),
         clock_(clock),
         stop_(stop),
         asleep_(asleep),
-        reach_(reach) {}
+        reach_(reach),
+        laneGets_(laneGets) {}
 
   void Execute() {
     try {
@@ -61,10 +66,162 @@ class Run {
       body = VerifyBody();
       StopPoint();
     }
-    if (!settings_.VerifyEnabled || !body.empty())
-      Online();
-    else
+    const int lanes = std::clamp<int>(settings_.Lanes, 1, 1 + static_cast<int>(laneGets_.size()));
+    if (settings_.VerifyEnabled && body.empty())
       Offline();
+    else if (lanes > 1)
+      OnlineInLanes(lanes);
+    else
+      Online();
+  }
+
+  // Several lanes: the active rows are handed out in table order, and each lane checks its row
+  // as the one-lane loop does, through steps that name the row. This thread is the first lane.
+  void OnlineInLanes(int laneCount) {
+    const std::vector<LaneRow> rows = host_.ActiveRows();
+    const auto done = std::make_unique<std::atomic<bool>[]>(rows.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> errors{0};
+    std::atomic<bool> allFine{true}, slept{false}, failed{false};
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+    const auto lane = [&](const ProbeGet& get) {
+      try {
+        for (;;) {
+          if (failed || slept) return;
+          StopPoint();
+          if (Asleep()) throw RunSlept{};
+          const std::size_t i = next++;
+          if (i >= rows.size()) return;
+          if (!CheckInLane(rows[i], get, errors)) allFine = false;
+          done[i] = true;
+        }
+      } catch (const RunSlept&) {
+        slept = true;
+      } catch (const RunStopped&) {
+        // every lane sees the stop at its next step
+      } catch (...) {
+        std::lock_guard lock(failureMutex);
+        if (!failure) failure = std::current_exception();
+        failed = true;
+      }
+    };
+    std::vector<std::thread> others;
+    for (int i = 1; i < laneCount; ++i) others.emplace_back(lane, std::cref(laneGets_[i - 1]));
+    lane(get_);
+    for (std::thread& other : others) other.join();
+    errorCount_ = errors;
+    if (failure) std::rethrow_exception(failure);
+    StopPoint();
+    if (slept) {
+      host_.AddLog(
+          TranslateText("Interrupted by sleep; the servers not checked are marked offline."),
+          "system");
+      for (std::size_t i = 0; i < rows.size(); ++i)
+        if (!done[i])
+          host_.PostRowAt(rows[i].index,
+                          {"OFFLINE", TranslateText("Unable to check server."), std::nullopt});
+      host_.SetRunState(rsOffline, 0);
+      return;
+    }
+    Completed(allFine);
+  }
+
+  // The one-lane steps c to k for a lane's row, with the row's fields as the run began; false
+  // when the server failed.
+  bool CheckInLane(const LaneRow& row, const ProbeGet& get, std::atomic<int>& errors) {
+    host_.PostRowAt(row.index, {"CHECK", TranslateText("Checking..."), std::nullopt});
+    host_.SetStatusText(FormatText(TranslateText("Processing %s..."), {row.name}));
+    const std::uint64_t sleptBefore = SleptMs();
+    std::string body, errorText;
+    std::uint32_t start = 0, end = 0;
+    ProbeInLane(get, row.url, body, errorText, start, end);
+    const auto passes = [&] {
+      return !body.empty() && !(row.responseEnabled && row.response != body) &&
+             !(row.timeoutEnabled && row.timeout < static_cast<std::int32_t>(end - start));
+    };
+    int recoveredOn = 0;
+    bool passed = settings_.RetryCount > 0 && passes();
+    for (int retry = 1; retry <= settings_.RetryCount && !passed && !Asleep(); ++retry) {
+      host_.SetStatusText(
+          FormatText(TranslateText("Trying %s again (%s of %s)..."),
+                     {row.name, std::to_string(retry), std::to_string(settings_.RetryCount)}));
+      Pause(kRetryPauseMs);
+      body.clear();
+      errorText.clear();
+      ProbeInLane(get, row.url, body, errorText, start, end);
+      passed = passes();
+      if (passed) recoveredOn = retry;
+    }
+    if (Asleep() || SleptMs() - sleptBefore >= kSleepGapMs) throw RunSlept{};
+    clock_.Sleep(kPauseMs);
+    RowWrite write;
+    bool fine = false;
+    if (body.empty()) {
+      write.status = "ERR_LOAD";
+      host_.AddLog(
+          FormatText(TranslateText("Unable to load '%s'. Error: %s"), {row.name, errorText}),
+          "error");
+      write.result = TranslateText("Unable to load: ") + errorText;
+      Balloon(0, TranslateText("Load error"),
+              FormatText(TranslateText("Unable to load '%s'"), {row.name}));
+    } else {
+      const auto loadTime = static_cast<std::int32_t>(end - start);
+      write.loadTime = loadTime;
+      if (row.responseEnabled && row.response != body) {
+        write.status = "ERR_RESP";
+        write.result = TranslateText("Wrong response: ") + body;
+        host_.AddLog(FormatText(TranslateText("Wrong response '%s': %s"), {row.name, body}),
+                     "error");
+        Balloon(1, TranslateText("Response error"),
+                FormatText(TranslateText("Wrong response '%s': %s"), {row.name, body}));
+      } else if (row.timeoutEnabled && row.timeout < loadTime) {
+        write.status = "ERR_SLOW";
+        write.result = TranslateText("Slow load");
+        host_.AddLog(FormatText(TranslateText("Slow load '%s'. Load time %sms."),
+                                {row.name, std::to_string(loadTime)}),
+                     "error");
+        Balloon(2, TranslateText("Slow load"),
+                FormatText(TranslateText("Slow load '%s'"), {row.name}));
+      } else {
+        fine = true;
+        write.status = "OK";
+        write.result = "OK";
+        if (recoveredOn > 0)
+          host_.AddLog(FormatText(TranslateText("'%s' loaded on retry %s."),
+                                  {row.name, std::to_string(recoveredOn)}),
+                       "ok");
+      }
+    }
+    if (!fine) ++errors;
+    clock_.Sleep(kPauseMs);
+    host_.PostRowAt(row.index, write);
+    return fine;
+  }
+
+  void ProbeInLane(const ProbeGet& get, const std::string& url, std::string& body,
+                   std::string& errorText, std::uint32_t& start, std::uint32_t& end) {
+    try {
+      start = clock_.TickCount();
+      body = get(url);
+      end = clock_.TickCount();
+    } catch (const std::exception& e) {
+      errorText = e.what();
+    } catch (...) {
+      errorText.clear();
+    }
+    StopPoint();
+  }
+
+  // The run's last line and state.
+  void Completed(bool allFine) {
+    if (allFine) {
+      host_.SetRunState(rsAllOk, errorCount_);
+      host_.AddLog(TranslateText("Completed with no errors."), "ok");
+    } else {
+      host_.AddLog(TranslateText("Completed with problems detected."), "error");
+      host_.SetRunState(rsProblems, errorCount_);
+    }
   }
 
   void Online() {
@@ -93,13 +250,7 @@ class Run {
       }
       host_.MoveNext();
     }
-    if (allFine) {
-      host_.SetRunState(rsAllOk, errorCount_);
-      host_.AddLog(TranslateText("Completed with no errors."), "ok");
-    } else {
-      host_.AddLog(TranslateText("Completed with problems detected."), "error");
-      host_.SetRunState(rsProblems, errorCount_);
-    }
+    Completed(allFine);
   }
 
   // Steps c to k for the current (active) row; false when the server failed.
@@ -302,6 +453,7 @@ class Run {
   const std::atomic<bool>* stop_;
   const std::atomic<bool>* asleep_;
   const ProbeReach& reach_;
+  const std::vector<ProbeGet>& laneGets_;
   std::uint32_t startTick_ = 0;
   std::uint32_t endTick_ = 0;
 };
@@ -310,8 +462,8 @@ class Run {
 
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
              const std::atomic<bool>* stop, const std::atomic<bool>* asleep,
-             const ProbeReach& reach) {
-  Run(settings, host, get, clock, stop, asleep, reach).Execute();
+             const ProbeReach& reach, const std::vector<ProbeGet>& laneGets) {
+  Run(settings, host, get, clock, stop, asleep, reach, laneGets).Execute();
 }
 
 }  // namespace lantervo

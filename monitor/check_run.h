@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace lantervo {
 
@@ -25,6 +27,27 @@ struct RunSettings {
   // The machine has just woken: the run first waits, at most kNetworkWaitMs, until the network
   // answers (the verification URL when it is on, else a connect to the first active server).
   bool WaitForNetwork = false;
+  // Active rows are checked this many at once (1 to 16), each lane doing for its row what the
+  // one-lane loop does; 1 is that loop exactly.
+  std::int32_t Lanes = 1;
+};
+
+// An active row as a lane takes it: where it is among all rows, and what its check reads.
+struct LaneRow {
+  int index = 0;
+  std::string name;
+  std::string url;
+  bool responseEnabled = false;
+  std::string response;
+  bool timeoutEnabled = false;
+  std::int32_t timeout = 0;
+};
+
+// What a lane writes into its row in one step; the load time only when the server loaded.
+struct RowWrite {
+  std::string status;
+  std::string result;
+  std::optional<std::int32_t> loadTime;
 };
 
 // The pause before a failed check is tried again.
@@ -56,6 +79,10 @@ class RunHost {
   virtual std::string GetText(const std::string& field) = 0;
   virtual void SetInt(const std::string& field, std::int32_t value) = 0;
   virtual void SetText(const std::string& field, const std::string& value) = 0;
+  // The lanes' way to the table, where every step names its row and is one hand-off: the
+  // active rows in table order, and an edit of one row posted at once.
+  virtual std::vector<LaneRow> ActiveRows() = 0;
+  virtual void PostRowAt(int index, const RowWrite& write) = 0;
 };
 
 // The HTTP GET the run relies on: a body, or an exception whose message is the error text.
@@ -77,8 +104,10 @@ struct RunClock {
 // what it wrote before. Once `asleep` is set (the machine is going to sleep), or when the clock
 // shows that a probe slept, the servers not checked yet are marked offline rather than blamed
 // for the sleep, and the run ends as offline.
+// With several lanes, `laneGets` are the probes of the lanes after the first (each with a
+// connection of its own); the run uses min(settings.Lanes, 1 + laneGets.size()) lanes.
 void Execute(const RunSettings& settings, RunHost& host, const ProbeGet& get, const RunClock& clock,
              const std::atomic<bool>* stop = nullptr, const std::atomic<bool>* asleep = nullptr,
-             const ProbeReach& reach = {});
+             const ProbeReach& reach = {}, const std::vector<ProbeGet>& laneGets = {});
 
 }  // namespace lantervo

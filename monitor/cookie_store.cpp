@@ -47,6 +47,7 @@ CookieStore::CookieStore(Clock now, HttpLimits limits)
     : now_(now ? std::move(now) : Clock(SystemNow)), limits_(limits) {}
 
 void CookieStore::StoreFrom(const HttpHeaders& headers, const std::string& requestHost) {
+  std::lock_guard lock(mutex_);
   for (const HttpHeaders::Field& field : headers.Fields()) {
     if (EqualsIgnoreCase(field.first, "Set-cookie") ||
         EqualsIgnoreCase(field.first, "Set-cookie2")) {
@@ -56,6 +57,7 @@ void CookieStore::StoreFrom(const HttpHeaders& headers, const std::string& reque
 }
 
 void CookieStore::Store(std::string_view setCookie, const std::string& requestHost) {
+  std::lock_guard lock(mutex_);
   std::vector<std::string_view> pieces;
   for (std::size_t start = 0;;) {
     std::size_t semicolon = setCookie.find(';', start);
@@ -126,6 +128,7 @@ void CookieStore::Erase(std::uint64_t order) {
 }
 
 void CookieStore::RemoveExpired() {
+  std::lock_guard lock(mutex_);
   const std::int64_t now = now_();
   std::vector<std::uint64_t> expired;
   for (const auto& [order, c] : byOrder_) {
@@ -136,6 +139,7 @@ void CookieStore::RemoveExpired() {
 
 std::string CookieStore::CookieHeader(const std::string& host, const std::string& path,
                                       bool secure) const {
+  std::lock_guard lock(mutex_);
   // Only the host itself and the parts of it from each "." on can be matching domains.
   const std::string lowerHost = Lower(host);
   std::vector<std::uint64_t> orders;
@@ -163,6 +167,7 @@ std::string CookieStore::CookieHeader(const std::string& host, const std::string
 }
 
 std::vector<Cookie> CookieStore::Cookies() const {
+  std::lock_guard lock(mutex_);
   std::vector<Cookie> cookies;
   cookies.reserve(byOrder_.size());
   for (const auto& [order, c] : byOrder_) cookies.push_back(c);

@@ -1,9 +1,11 @@
 #pragma once
-// The in-memory cookie store of one HttpClient: cookies from every response, sent back to
-// matching hosts and paths for as long as the client lives. Nothing is written to disk.
+// The in-memory cookie store of one HttpClient (or of the clients of a run's lanes, which share
+// it: every operation takes its lock): cookies from every response, sent back to matching hosts
+// and paths for as long as the client lives. Nothing is written to disk.
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,7 +56,10 @@ class CookieStore {
 
   // Every stored cookie, in store order.
   std::vector<Cookie> Cookies() const;
-  std::size_t Size() const { return byOrder_.size(); }
+  std::size_t Size() const {
+    std::lock_guard lock(mutex_);
+    return byOrder_.size();
+  }
 
  private:
   // The cookies of one domain (lower-cased): name to store order.
@@ -65,6 +70,7 @@ class CookieStore {
   void Put(Cookie cookie);
   void Erase(std::uint64_t order);
 
+  mutable std::recursive_mutex mutex_;
   Clock now_;
   HttpLimits limits_;
   std::uint64_t nextOrder_ = 0;

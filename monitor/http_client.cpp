@@ -47,7 +47,7 @@ struct HttpClient::Outcome {
 HttpClient::HttpClient(HttpClientOptions options)
     : options_(std::move(options)),
       connector_(options_.connector),
-      cookies_(options_.now, options_.limits) {
+      cookies_(std::make_shared<CookieStore>(options_.now, options_.limits)) {
   if (!connector_) {
     platform::Resolver& resolver =
         options_.resolver ? *options_.resolver : platform::SystemResolver();
@@ -146,14 +146,14 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     Connect(target, route);
     // A tunnel carries the request as if direct; plain http names the whole URL to the proxy.
     const bool toProxy = !route.direct && !target.IsHttps();
-    cookies_.RemoveExpired();
+    cookies_->RemoveExpired();
     RequestHead head;
     head.post = post;
     head.target = toProxy ? AbsoluteTarget(target) : target.Target();
     if (toProxy && route.hasCredentials)
       head.proxyAuthorization = BasicAuthorization(route.user, route.password);
     head.host = target.HostAndPort();
-    head.cookie = cookies_.CookieHeader(target.host, target.path, target.IsHttps());
+    head.cookie = cookies_->CookieHeader(target.host, target.path, target.IsHttps());
     if (credentialsFor && EqualsIgnoreCase(credentialsFor->host, target.host) &&
         credentialsFor->port == target.port) {
       head.authorization = BasicAuthorization(credentialsFor->user, credentialsFor->password);
@@ -166,7 +166,7 @@ HttpClient::Outcome HttpClient::Exchange(bool post, const std::string& url,
     ResponseHead response;
     do {
       response = ReadResponseHead(*reader_);
-      cookies_.StoreFrom(response.headers, target.host);
+      cookies_->StoreFrom(response.headers, target.host);
     } while (response.status == 100);
     if (toProxy && response.status == 407)
       throw HttpError(ProxyAuthenticationText(route.hasCredentials));

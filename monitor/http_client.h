@@ -60,7 +60,10 @@ class HttpClient {
     options_.proxies = std::move(source);
   }
 
-  const CookieStore& Cookies() const { return cookies_; }
+  const CookieStore& Cookies() const { return *cookies_; }
+  // Between calls only: from now on this client keeps its cookies in `other`'s store (the lanes
+  // of a run share one, as one client would have).
+  void ShareCookiesOf(const HttpClient& other) { cookies_ = other.cookies_; }
 
  private:
   struct Outcome;
@@ -80,7 +83,7 @@ class HttpClient {
   CallGuard guard_{cancelled_};
   std::shared_ptr<Connector> connector_;
   std::optional<Url> base_;
-  CookieStore cookies_;
+  std::shared_ptr<CookieStore> cookies_;
   std::unique_ptr<Connection> connection_;
   // What receives pass through, kept across connections: a reconnect allocates no 64 KB.
   std::unique_ptr<char[]> scratch_;

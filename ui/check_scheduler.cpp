@@ -1,5 +1,6 @@
 #include "ui/check_scheduler.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/config_store.h"
@@ -94,6 +95,42 @@ void MainFormRunHost::PostRow() {
   });
 }
 
+std::vector<LaneRow> MainFormRunHost::ActiveRows() {
+  std::vector<LaneRow> rows;
+  OnUi([&] {
+    ServerTable& table = form_.setServer;
+    // A walk over the rows, as the one-lane loop makes, leaving the cursor where it leaves it.
+    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
+      if (!table.GetBool("Active")) continue;
+      LaneRow row;
+      row.index = table.CurrentIndex();
+      row.name = table.GetText("Name");
+      row.url = table.GetText("Url");
+      row.responseEnabled = table.GetBool("ResponseEnabled");
+      if (row.responseEnabled) row.response = table.GetText("Response");
+      row.timeoutEnabled = table.GetBool("TimeoutEnabled");
+      if (row.timeoutEnabled) row.timeout = table.GetInt("Timeout");
+      rows.push_back(std::move(row));
+    }
+  });
+  return rows;
+}
+
+void MainFormRunHost::PostRowAt(int index, const RowWrite& write) {
+  OnUi([&] {
+    ServerTable& table = form_.setServer;
+    table.MoveTo(index);
+    table.BeginEdit();
+    table.SetText("Status", write.status);
+    table.SetText("Result", write.result);
+    if (write.loadTime) table.SetInt("LoadTime", *write.loadTime);
+    table.PostRow();
+    form_.HistoryRowPosted();
+    form_.MetricsRowPosted();
+    form_.ChangeRowPosted();
+  });
+}
+
 bool MainFormRunHost::GetBool(const std::string& field) {
   bool result = false;
   OnUi([&] { result = form_.setServer.GetBool(field); });
@@ -132,24 +169,32 @@ void TLTVCheck::Start() {
 void TLTVCheck::Stop() {
   stop_ = true;
   uses_.client.Cancel();
+  for (HttpClient* lane : uses_.laneClients) lane->Cancel();
 }
 
 void TLTVCheck::Asleep() {
   asleep_ = true;
   uses_.client.Interrupt();
+  for (HttpClient* lane : uses_.laneClients) lane->Interrupt();
 }
 
 void TLTVCheck::Execute() {
   // The run's own copy: a settings change saved meanwhile applies to the next run.
   const AppConfig config = uses_.config.Snapshot();
   const RunSettings settings{config.VerifyEnabled, config.VerifyURL,      config.BalloonLevel,
-                             config.RetryCount,    config.NotifyOnChange, uses_.waitForNetwork};
+                             config.RetryCount,    config.NotifyOnChange, uses_.waitForNetwork,
+                             config.CheckLanes};
+  const auto prepared = [&](HttpClient& client) {
+    client.SetHttpsEnabled(config.HttpsEnabled);
+    client.SetProxySource(config.ProxyEnabled ? uses_.proxies : nullptr);
+    return ProbeGet([&client](const std::string& url) { return client.Get(url); });
+  };
   HttpClient& client = uses_.client;
-  client.SetHttpsEnabled(config.HttpsEnabled);
-  client.SetProxySource(config.ProxyEnabled ? uses_.proxies : nullptr);
-  const ProbeGet get = [&client](const std::string& url) { return client.Get(url); };
+  const ProbeGet get = prepared(client);
+  std::vector<ProbeGet> laneGets;
+  for (HttpClient* lane : uses_.laneClients) laneGets.push_back(prepared(*lane));
   const ProbeReach reach = [&client](const std::string& url) { return client.CanConnect(url); };
-  lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_, &asleep_, reach);
+  lantervo::Execute(settings, *uses_.host, get, uses_.clock, &stop_, &asleep_, reach, laneGets);
 }
 
 void TMainForm::timerCheckTimer(Component& sender) {
@@ -161,10 +206,20 @@ void TMainForm::StartCheck() {
   // Releasing the last worker waits for it; it has ended, since only its last step switches
   // the timer on again.
   check_.reset();
+  const AppConfig config = Context().config.Snapshot();
+  // The lanes' clients stay from run to run, so that their connections are kept too.
+  const std::size_t lanes = static_cast<std::size_t>(std::clamp(config.CheckLanes, 1, 16));
+  while (laneClients_.size() + 1 < lanes) {
+    laneClients_.push_back(context_.makeHttpClient ? context_.makeHttpClient()
+                                                   : std::make_unique<HttpClient>());
+    laneClients_.back()->ShareCookiesOf(*IdHTTP);
+  }
+  std::vector<HttpClient*> laneClients;
+  for (std::size_t i = 0; i + 1 < lanes; ++i) laneClients.push_back(laneClients_[i].get());
   check_ = std::make_unique<TLTVCheck>(TLTVCheck::Dependencies{
       GetDesktop()->SharedHandOffs(), std::make_unique<MainFormRunHost>(*this), Context().config,
       *IdHTTP, Context().clock, std::exchange(wokeUp_, false),
-      Context().config.Snapshot().ProxyEnabled ? Proxies() : nullptr});
+      config.ProxyEnabled ? Proxies() : nullptr, std::move(laneClients)});
   check_->Start();
 }
 

@@ -38,6 +38,8 @@ class MainFormRunHost : public RunHost {
   std::string GetText(const std::string& field) override;
   void SetInt(const std::string& field, std::int32_t value) override;
   void SetText(const std::string& field, const std::string& value) override;
+  std::vector<LaneRow> ActiveRows() override;
+  void PostRowAt(int index, const RowWrite& write) override;
 
  private:
   void OnUi(const std::function<void()>& operation);
@@ -57,6 +59,9 @@ class TLTVCheck {
     bool waitForNetwork = false;  // the machine has woken since the last run
     // The system proxy when ProxyEnabled was on as the run was started; direct when null.
     std::shared_ptr<platform::ProxySource> proxies;
+    // The clients of the lanes after the first, each with a connection of its own and the
+    // cookies of `client`; as many as CheckLanes asks for when the run was started, less one.
+    std::vector<HttpClient*> laneClients;
   };
   explicit TLTVCheck(Dependencies dependencies);
   ~TLTVCheck();  // waits for a thread still running

@@ -275,6 +275,8 @@ class TMainForm : public TForm {
 
   MainFormContext context_;
   std::unique_ptr<ServerTableRows> rows_;
+  // Of the lanes after the first; they outlive the run that uses them.
+  std::vector<std::unique_ptr<HttpClient>> laneClients_;
   std::unique_ptr<TLTVCheck> check_;
   std::unique_ptr<EventLog> ownedLog_;
   bool startupFailed_ = false;

@@ -130,6 +130,11 @@ TformSettings::TformSettings(Desktop& desktop)
   editMetricsAddress = &NewEdit("editMetricsAddress", 184, 4, "");
   labelProxy = &NewLabel("labelProxy", "Use the system proxy", 32, 225);
   checkboxProxy = &NewCheckBox("checkboxProxy", 224, 5);
+  labelCheckLanes = &NewLabel("labelCheckLanes", "Checks at once", 32, 267);
+  comboCheckLanes = &NewCombo("comboCheckLanes", 264, 6, 8);
+  // The index is the count less one.
+  comboCheckLanes->Items()->Assign({"1 - One at a time", "2", "3", "4", "5", "6", "7", "8", "9",
+                                    "10", "11", "12", "13", "14", "15", "16"});
 
   placing_ = this;
   buttonCancel = &NewButton("buttonCancel", "Cancel", 152, 5);
@@ -244,6 +249,9 @@ void TformSettings::LoadSettings() {
         const auto read = ReadConfigValue(key.get(), *value);
         combo->SetItemIndex(value->type == ConfigType::Text
                                 ? combo->Items()->IndexOf(std::get<std::string>(read))
+                            : value->type == ConfigType::Choice
+                                ? std::max<std::int64_t>(
+                                      0, std::get<std::int32_t>(read) - std::int64_t{value->lowest})
                                 : std::get<std::int32_t>(read));
       }
     }
@@ -312,7 +320,8 @@ void TformSettings::WriteConfiguration() {
     } else if (auto* combo = dynamic_cast<TComboBox*>(&control);
                combo && value->type == ConfigType::Choice) {
       written = key->SetDWord(
-          value->name, static_cast<std::uint32_t>(std::max<std::int64_t>(0, combo->ItemIndex())));
+          value->name, static_cast<std::uint32_t>(std::max<std::int64_t>(0, combo->ItemIndex()) +
+                                                  value->lowest));
     } else if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
       const std::int64_t index = combo->ItemIndex();
       written =

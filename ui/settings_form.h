@@ -67,6 +67,8 @@ class TformSettings : public TForm {
   TEdit* editMetricsAddress = nullptr;
   TLabel* labelProxy = nullptr;
   TCheckBox* checkboxProxy = nullptr;
+  TLabel* labelCheckLanes = nullptr;
+  TComboBox* comboCheckLanes = nullptr;
   TButton* buttonCancel = nullptr;
   TButton* buttonSave = nullptr;
 

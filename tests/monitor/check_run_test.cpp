@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <stdexcept>
+#include <thread>
 
 #include "i18n/gettext.h"
 #include "monitor/http_error.h"
@@ -60,6 +66,35 @@ class RecordingHost : public RunHost {
   void SetText(const std::string& f, const std::string& v) override {
     Record("SetText(" + f + "," + v + ")"), table_.SetText(f, v);
   }
+  // The lanes' steps: whole, under the lock, as the hand-off makes them.
+  std::vector<LaneRow> ActiveRows() override {
+    std::lock_guard lock(mutex_);
+    Record("ActiveRows");
+    std::vector<LaneRow> rows;
+    for (table_.MoveFirst(); !table_.AtEnd(); table_.MoveNext()) {
+      if (!table_.GetBool("Active")) continue;
+      LaneRow row;
+      row.index = table_.CurrentIndex();
+      row.name = table_.GetText("Name");
+      row.url = table_.GetText("Url");
+      row.responseEnabled = table_.GetBool("ResponseEnabled");
+      row.response = table_.GetText("Response");
+      row.timeoutEnabled = table_.GetBool("TimeoutEnabled");
+      if (row.timeoutEnabled) row.timeout = table_.GetInt("Timeout");
+      rows.push_back(row);
+    }
+    return rows;
+  }
+  void PostRowAt(int index, const RowWrite& write) override {
+    std::lock_guard lock(mutex_);
+    Record("PostRowAt(" + table_.TextAt(index, "Name") + "," + write.status + ")");
+    table_.MoveTo(index);
+    table_.BeginEdit();
+    table_.SetText("Status", write.status);
+    table_.SetText("Result", write.result);
+    if (write.loadTime) table_.SetInt("LoadTime", *write.loadTime);
+    table_.PostRow();
+  }
 
   // The calls from `first` (inclusive) up to the next `last` (inclusive).
   Calls Slice(const std::string& first, const std::string& last, size_t from = 0) const {
@@ -81,11 +116,13 @@ class RecordingHost : public RunHost {
 
  private:
   int Record(const std::string& line) {
+    std::lock_guard lock(mutex_);
     calls.push_back(line);
     if (line == failOn) throw Error("host failed at " + line);
     return 0;
   }
   ServerTable& table_;
+  std::recursive_mutex mutex_;  // lanes call from threads of their own
 };
 
 struct Server {
@@ -648,6 +685,184 @@ TEST_F(CheckRetryTest, QuitEndsTheWaitForTheNetwork) {
   EXPECT_TRUE(gets.empty());
   EXPECT_EQ(Field("Alpha", "Status"), "");
   EXPECT_EQ(host.calls.back(), "EndRunUi");
+}
+
+// Several lanes: the same steps per row, the rows shared out, and probes that run at once.
+class CheckLanesTest : public CheckRunTest {
+ protected:
+  // Each lane's clock: every probe takes 100 ms, whatever the other lanes do.
+  static std::uint32_t LaneTick() {
+    thread_local std::uint32_t tick = 0;
+    return tick += 100;
+  }
+
+  void RunLanes(int lanes) {
+    settings.Lanes = lanes;
+    const RunClock clock{[] { return LaneTick(); }, [](std::uint32_t) {}, {}};
+    const ProbeGet get = [this](const std::string& url) { return Probe(url); };
+    const std::vector<ProbeGet> others(static_cast<std::size_t>(lanes - 1), get);
+    Execute(settings, host, get, clock, &stop, &asleep, {}, others);
+  }
+
+  std::string Probe(const std::string& url) {
+    {
+      std::unique_lock lock(mutex);
+      inFlight.push_back(url);
+      changed.notify_all();
+      // A held probe waits until it is let go, or until Quit.
+      changed.wait_for(lock, std::chrono::seconds(20),
+                       [&] { return !held.count(url) || stop.load(); });
+      if (stop) throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
+      if (url == sleepAt) {
+        asleep = true;
+        throw HttpError("Socket Error # 10004\r\nInterrupted system call.");
+      }
+    }
+    auto it = answers.find(url);
+    std::string answer =
+        it == answers.end() ? "!Socket Error # 10061\r\nConnection refused." : it->second;
+    {
+      std::lock_guard lock(mutex);
+      finished.push_back(url);
+      changed.notify_all();
+    }
+    if (answer.rfind("!", 0) == 0) throw HttpError(answer.substr(1));
+    return answer;
+  }
+
+  struct Outcome {
+    std::vector<std::string> rows;      // name status result load time, in table order
+    std::vector<std::string> logs;      // sorted
+    std::vector<std::string> balloons;  // sorted
+    std::vector<std::string> states;
+    int errors = 0;
+    bool operator==(const Outcome&) const = default;
+  };
+  Outcome Taken() {
+    Outcome o;
+    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+      o.rows.push_back(table.GetText("Name") + " " + table.GetText("Status") + " " +
+                       table.GetText("Result") + " " + std::to_string(table.GetInt("LoadTime")));
+    o.logs = host.Matching("AddLog(");
+    std::sort(o.logs.begin(), o.logs.end());
+    o.balloons = host.Matching("ShowBalloon(");
+    std::sort(o.balloons.begin(), o.balloons.end());
+    o.states = host.Matching("SetRunState(");
+    o.errors = errorCount;
+    return o;
+  }
+  void Reset() {
+    table.SetTextInEveryRow("Status", "");
+    table.SetTextInEveryRow("Result", "Waiting...");
+    table.SetIntInEveryRow("LoadTime", -1);
+    host.calls.clear();
+    inFlight.clear();
+    finished.clear();
+  }
+  // Waits until `count` probes are under way.
+  bool WaitInFlight(std::size_t count) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::seconds(20),
+                            [&] { return inFlight.size() >= count; });
+  }
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::set<std::string> held;
+  std::string sleepAt;
+  std::vector<std::string> inFlight, finished;
+};
+
+TEST_F(CheckLanesTest, LanesGiveTheOneLaneRunsOutcomesInAnyOrder) {
+  answers = {{"http://a/", "fine"},     {"http://c/", "other"}, {"http://d/", "fine"},
+             {"http://e/", "expected"}, {"http://g/", "fine"},  {"http://h/", "fine"}};
+  Add({"alpha", true, "http://a/"});
+  Add({"bravo", true, "http://b/"});  // refused
+  Add({"charlie", true, "http://c/", true, "expected"});
+  Add({"delta", true, "http://d/", false, "", true, 50});
+  Add({"echo", true, "http://e/", true, "expected", true, 500});
+  Add({"foxtrot", false, "http://f/"});
+  Add({"golf", true, "http://g/"});
+  Add({"hotel", true, "http://h/"});
+  RunLanes(1);
+  const Outcome one = Taken();
+  ASSERT_EQ(one.errors, 3);
+  ASSERT_EQ(one.states, Calls{"SetRunState(3)"});
+  for (int lanes : {2, 4, 16}) {
+    SCOPED_TRACE(lanes);
+    Reset();
+    RunLanes(lanes);
+    EXPECT_EQ(Taken(), one);
+    EXPECT_EQ(host.calls.front(), "BeginRunUi");
+    EXPECT_EQ(host.calls.back(), "EndRunUi");
+    // The last line comes once, after every row.
+    EXPECT_EQ(host.calls[host.calls.size() - 2], "SetRunState(3)");
+    EXPECT_EQ(host.Matching("PostRowAt(alpha,").size(), 2u);  // CHECK, then OK
+  }
+}
+
+TEST_F(CheckLanesTest, ASlowServerHoldsOnlyItsLane) {
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    answers[std::string("http://") + name + "/"] = "x";
+  for (const char* name : {"a", "b", "c", "d", "e"})
+    Add({name, true, std::string("http://") + name + "/"});
+  held.insert("http://a/");
+  std::thread release([this] {
+    std::unique_lock lock(mutex);
+    // The other four are checked while the first still waits.
+    changed.wait_for(lock, std::chrono::seconds(20), [&] { return finished.size() >= 4; });
+    held.clear();
+    changed.notify_all();
+  });
+  RunLanes(2);
+  release.join();
+  ASSERT_EQ(finished.size(), 5u);
+  EXPECT_EQ(finished.back(), "http://a/");
+  EXPECT_EQ(host.Matching("SetRunState("), Calls{"SetRunState(2)"});
+}
+
+TEST_F(CheckLanesTest, QuitWithSixteenLanesInFlightEndsEveryOneAndWritesNoOutcome) {
+  for (int i = 0; i < 20; ++i) {
+    const std::string url = "http://s" + std::to_string(i) + "/";
+    answers[url] = "x";
+    held.insert(url);
+    Add({"server " + std::to_string(100 + i), true, url});
+  }
+  std::thread quit([this] {
+    ASSERT_TRUE(WaitInFlight(16));
+    std::lock_guard lock(mutex);
+    stop = true;
+    changed.notify_all();
+  });
+  RunLanes(16);
+  quit.join();
+  EXPECT_EQ(inFlight.size(), 16u) << "no lane took another row after Quit";
+  EXPECT_EQ(host.calls.back(), "EndRunUi");
+  EXPECT_TRUE(host.Matching("SetRunState(").empty());
+  EXPECT_TRUE(host.Matching("AddLog(Completed").empty());
+  for (table.MoveFirst(); !table.AtEnd(); table.MoveNext())
+    EXPECT_NE(table.GetText("Status"), "OK") << table.GetText("Name");
+}
+
+TEST_F(CheckLanesTest, ASleepMarksEveryRowNotCheckedOffline) {
+  for (int i = 0; i < 8; ++i) {
+    const std::string url = "http://s" + std::to_string(i) + "/";
+    answers[url] = "x";
+    Add({"server " + std::to_string(i), true, url});
+  }
+  sleepAt = "http://s3/";
+  RunLanes(3);
+  EXPECT_EQ(Field("server 3", "Status"), "OFFLINE");
+  int offline = 0;
+  for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
+    const std::string status = table.GetText("Status");
+    EXPECT_TRUE(status == "OK" || status == "OFFLINE") << status;
+    offline += status == "OFFLINE";
+  }
+  EXPECT_GE(offline, 1);
+  EXPECT_EQ(host.Matching("AddLog(Interrupted by sleep").size(), 1u);
+  EXPECT_EQ(host.Matching("SetRunState("), Calls{"SetRunState(1)"});
+  EXPECT_EQ(errorCount, 0);
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 // runs; Quit during a run; errors of a hand-off.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <thread>
 
 #include "tests/support/fake_proxy_source.h"
 #include "tests/support/http_test_server.h"
@@ -245,6 +249,62 @@ TEST_F(CheckSchedulerTest, AnEmptyTableLeavesOnlyAddAndActivateAllEnabled) {
   EXPECT_EQ(form->imageSemafor->Picture()->ImageIndex(), 0);
   EXPECT_EQ(dir.Read("LTV.log"),
             LogLine("SYSTEM", "Checking...") + LogLine("OK", "Completed with no errors."));
+}
+
+// Checks at once: the same rows, log lines and outcome as one lane gives (the log's order
+// aside), each lane with its own connection.
+TEST_F(CheckSchedulerTest, LanesCheckTheMixedServersAsOneLaneDoes) {
+  AddMixedServers();
+  RunOnce();
+  const auto statuses = [this] {
+    std::vector<std::string> out;
+    for (const RowValues& row : Rows())
+      out.push_back(row.name + " " + row.status + " " + row.result);
+    return out;
+  };
+  const auto sortedLog = [this] {
+    std::vector<std::string> lines;
+    std::istringstream in(dir.Read("LTV.log"));
+    // The fake clock is shared by the lanes, so a load time depends on their interleaving.
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(std::regex_replace(line, std::regex("Load time [0-9]+ms"), "Load time Nms"));
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  const std::vector<std::string> one = statuses();
+  const std::vector<std::string> oneLog = sortedLog();
+  const int connectionsBefore = fine.Connections();
+  config.Set(&AppConfig::CheckLanes, 4);
+  dir.Write("LTV.log", "");
+  desktop.Advance(form->timerCheck->Interval());
+  form->CurrentCheck()->WaitFor();
+  EXPECT_EQ(statuses(), one);
+  EXPECT_EQ(sortedLog(), oneLog);
+  EXPECT_EQ(form->ErrorCount, 5);
+  EXPECT_EQ(form->StatusBar->SimpleText(), "Completed with 5 errors!");
+  EXPECT_GT(fine.Connections(), connectionsBefore) << "other lanes connect too";
+}
+
+TEST_F(CheckSchedulerTest, QuitWithSixteenLanesInFlightEndsTheRun) {
+  // It takes every request, on a thread of its own each, and answers none.
+  ProxyTestServer stalling;
+  stalling.SetMode(ProxyTestServer::Mode::Stall);
+  for (int i = 0; i < 20; ++i)
+    AddServer({"server " + std::to_string(100 + i), stalling.Url() + "/" + std::to_string(i)});
+  config.Set(&AppConfig::CheckLanes, 16);
+  StartTimer();
+  desktop.Advance(form->timerCheck->Interval());
+  for (int i = 0; i < 2000 && stalling.Heads().size() < 16; ++i) {
+    desktop.HandOffs().Drain();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(stalling.Heads().size(), 16u);
+  TLTVCheck* running = form->CurrentCheck();
+  form->StopChecks();
+  EXPECT_TRUE(running->Finished());
+  EXPECT_EQ(stalling.Heads().size(), 16u) << "no lane took another row";
+  EXPECT_EQ(dir.Read("LTV.log").find("Completed"), std::string::npos);
+  EXPECT_TRUE(form->gridLink->Enabled());
 }
 
 // Use the system proxy: each check asks the settings and goes through the proxy they name;

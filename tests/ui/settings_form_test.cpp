@@ -112,6 +112,7 @@ TEST_F(SettingsFormTest, LayoutTabOrderAndLists) {
                                   {settings->editMetricsPort, advanced, 152, 144, 3},
                                   {settings->editMetricsAddress, advanced, 152, 184, 4},
                                   {settings->checkboxProxy, advanced, 152, 224, 5},
+                                  {settings->comboCheckLanes, advanced, 152, 264, 6},
                                   {settings->buttonCancel, settings.get(), 152, 492, 5},
                                   {settings->buttonSave, settings.get(), 270, 492, 4}};
   for (const Place& place : places) {
@@ -288,11 +289,11 @@ TEST_F(SettingsFormTest, SaveWritesTheValuesInOrderReloadsAndCloses) {
   settings->checkboxHotkeyEnabled->SetChecked(true);
   settings->checkboxUpdate->SetChecked(false);
   ASSERT_TRUE(Save()) << LastBoxText();
-  EXPECT_THAT(
-      ConfigWrites(),
-      ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
-                  "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate", "HttpsEnabled",
-                  "RetryCount", "NotifyOnChange", "MetricsPort", "MetricsAddress", "ProxyEnabled"));
+  EXPECT_THAT(ConfigWrites(),
+              ElementsAre("VerifyURL", "VerifyEnabled", "CheckInterval", "LogFile", "LogEnabled",
+                          "BalloonLevel", "HotkeyEnabled", "Language", "CheckUpdate",
+                          "HttpsEnabled", "RetryCount", "NotifyOnChange", "MetricsPort",
+                          "MetricsAddress", "ProxyEnabled", "CheckLanes"));
   EXPECT_EQ(Stored("VerifyURL"), "http://other.test/");
   EXPECT_EQ(Stored("VerifyEnabled"), "dword:0");
   EXPECT_EQ(Stored("CheckInterval"), "$3C");
@@ -334,6 +335,21 @@ TEST_F(SettingsFormTest, TheAdvancedPageShowsSavesAndAppliesItsOptIns) {
   EXPECT_TRUE(settings->checkboxNotifyOnChange->Checked());
   settings->buttonCancel->Click();
   EXPECT_EQ(Stored("RetryCount"), "dword:9") << "Cancel writes nothing";
+}
+
+// The first item is one lane; a missing or unusable value shows it, and saving stores the count.
+TEST_F(SettingsFormTest, ChecksAtOnceShowsAndStoresTheLaneCount) {
+  Open();
+  ASSERT_EQ(settings->comboCheckLanes->Items()->Count(), 16);
+  EXPECT_EQ(settings->comboCheckLanes->ItemIndex(), 0);
+  settings->comboCheckLanes->Select(7);
+  ASSERT_TRUE(Save()) << LastBoxText();
+  EXPECT_EQ(Stored("CheckLanes"), "dword:8");
+  EXPECT_EQ(config.Snapshot().CheckLanes, 8);
+  registry.PutDWord(kKey, "CheckLanes", 17);
+  Open();
+  EXPECT_EQ(settings->comboCheckLanes->ItemIndex(), 0) << "out of range reads as one lane";
+  settings->buttonCancel->Click();
 }
 
 // The port is a number the registry keeps as a DWORD; both fields are checked before anything
