@@ -389,7 +389,17 @@ std::string ServerTable::GetText(std::string_view field) const {
 }
 
 std::int32_t ServerTable::GetInt(std::string_view field) const {
-  const Cell& cell = CurrentCell(RequireField(field));
+  return IntOf(CurrentCell(RequireField(field)));
+}
+
+std::int32_t ServerTable::IntAt(int index, std::string_view field) const {
+  const int f = RequireField(field);
+  if (index < 0 || index >= RowCount()) return 0;
+  const Row& row = (mode_ == Mode::Edit && index == current_) ? pending_ : At(index);
+  return IntOf(row.cells[f]);
+}
+
+std::int32_t ServerTable::IntOf(const Cell& cell) const {
   if (cell.kind == Cell::Kind::Text) {
     try {
       size_t used = 0;

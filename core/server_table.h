@@ -118,6 +118,8 @@ class ServerTable {
   void MoveTo(int index);    // like a click in the grid (posts or discards a pending edit)
   std::string TextAt(int index, std::string_view field) const;
   bool BoolAt(int index, std::string_view field) const;
+  // As GetInt reads it; 0 for an index outside the table.
+  std::int32_t IntAt(int index, std::string_view field) const;
   // Called after every change a view must show (rows, values, order, current row), with
   // what it touched.
   [[nodiscard]] Subscription Subscribe(std::function<void(TableChanges)> observer) {
@@ -140,6 +142,7 @@ class ServerTable {
   int RequireField(std::string_view field) const;
   // A cell as the text GetText gives.
   std::string TextOf(const Cell& cell) const;
+  std::int32_t IntOf(const Cell& cell) const;
   const Cell& CurrentCell(int field) const;
   Cell& WritableCell(std::string_view field, FieldType expected);
   void SetInEveryRow(std::string_view field, FieldType expected, const Cell& value);

@@ -98,18 +98,18 @@ void MainFormRunHost::PostRow() {
 std::vector<LaneRow> MainFormRunHost::ActiveRows() {
   std::vector<LaneRow> rows;
   OnUi([&] {
-    ServerTable& table = form_.setServer;
-    // A walk over the rows, as the one-lane loop makes, leaving the cursor where it leaves it.
-    for (table.MoveFirst(); !table.AtEnd(); table.MoveNext()) {
-      if (!table.GetBool("Active")) continue;
+    // Read in place: a walk of the cursor would move the grid once a row, all in one turn.
+    const ServerTable& table = form_.setServer;
+    for (int i = 0; i < table.RowCount(); ++i) {
+      if (!table.BoolAt(i, "Active")) continue;
       LaneRow row;
-      row.index = table.CurrentIndex();
-      row.name = table.GetText("Name");
-      row.url = table.GetText("Url");
-      row.responseEnabled = table.GetBool("ResponseEnabled");
-      if (row.responseEnabled) row.response = table.GetText("Response");
-      row.timeoutEnabled = table.GetBool("TimeoutEnabled");
-      if (row.timeoutEnabled) row.timeout = table.GetInt("Timeout");
+      row.index = i;
+      row.name = table.TextAt(i, "Name");
+      row.url = table.TextAt(i, "Url");
+      row.responseEnabled = table.BoolAt(i, "ResponseEnabled");
+      if (row.responseEnabled) row.response = table.TextAt(i, "Response");
+      row.timeoutEnabled = table.BoolAt(i, "TimeoutEnabled");
+      if (row.timeoutEnabled) row.timeout = table.IntAt(i, "Timeout");
       rows.push_back(std::move(row));
     }
   });
