@@ -76,8 +76,7 @@ struct RunFixture {
 };
 
 // A whole run per iteration, from StartCheck to the end of its last hand-off.
-void BM_CheckRun(benchmark::State& state) {
-  RunFixture fixture;
+void Runs(benchmark::State& state, RunFixture& fixture) {
   double cpu = 0;
   for (auto _ : state) {
     const double start = lantervo::bench::ProcessCpuSeconds();
@@ -86,6 +85,11 @@ void BM_CheckRun(benchmark::State& state) {
     cpu += lantervo::bench::ProcessCpuSeconds() - start;
   }
   PerServerCounters(state, cpu);
+}
+
+void BM_CheckRun(benchmark::State& state) {
+  RunFixture fixture;
+  Runs(state, fixture);
 }
 BENCHMARK(BM_CheckRun)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0)->Repetitions(3);
 
@@ -97,14 +101,7 @@ void BM_CheckRunLanes(benchmark::State& state) {
   static lantervo::test::ProxyTestServer site;
   RunFixture fixture(20, [](int i) { return site.Url() + "/site" + std::to_string(i); });
   fixture.config.Set(&lantervo::AppConfig::CheckLanes, static_cast<std::int32_t>(state.range(0)));
-  double cpu = 0;
-  for (auto _ : state) {
-    const double start = lantervo::bench::ProcessCpuSeconds();
-    fixture.form->StartCheck();
-    fixture.form->CurrentCheck()->WaitFor();
-    cpu += lantervo::bench::ProcessCpuSeconds() - start;
-  }
-  PerServerCounters(state, cpu);
+  Runs(state, fixture);
 }
 BENCHMARK(BM_CheckRunLanes)
     ->Arg(1)
