@@ -112,6 +112,8 @@ TEST_F(HistoryRecorderTest, ALockedFileCostsOneLineAndRecordingGoesOnOnceItIsFre
   HistoryRecorder recorder(Options());
   {
     Database other(Path());
+    // The recorder's thread may hold the file for a moment as it opens it.
+    other.Execute("PRAGMA busy_timeout = 5000");
     other.Execute("BEGIN IMMEDIATE");
     recorder.Submit(RunAt(kDay0, "a", ProbeStatus::Up));
     recorder.Submit(RunAt(kDay0 + 60000, "a", ProbeStatus::Up));
