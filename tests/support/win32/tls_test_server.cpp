@@ -33,37 +33,43 @@ class TlsTestServer::Impl {
   Impl(TestCertificate certificate, std::uint16_t backendPort) {
     const char* program = RelayProgram();
     if (!program) throw std::runtime_error("LANTERVO_TLS_RELAY is not set");
-    static std::atomic<int> serial{0};
-    portFile_ = "/tmp/lantervo-tls-relay-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(GetTickCount()) + "-" + std::to_string(++serial) + ".port";
-    std::string command = std::string(program) + " " + TestCertificateName(certificate) + " " +
-                          std::to_string(backendPort) + " " + portFile_;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-      throw std::runtime_error("TLS test server: cannot start " + command);
-    }
-    if (process.hThread) CloseHandle(process.hThread);
-    if (process.hProcess) CloseHandle(process.hProcess);
-    const std::string file = WindowsPathOf(portFile_);
-    // A loaded machine may take a while to start a process under wine; the wait only ends early.
-    for (int i = 0; i < 1200 && port_ == 0; ++i) {
-      if (FILE* in = std::fopen(file.c_str(), "r")) {
-        unsigned port = 0;
-        if (std::fscanf(in, "%u", &port) == 1) port_ = static_cast<std::uint16_t>(port);
-        std::fclose(in);
+    // Now and then a program started from wine never runs; a start that writes no port within
+    // its wait is given up and made again, three times in all.
+    std::string command;
+    for (int attempt = 0; attempt < 3 && port_ == 0; ++attempt) {
+      static std::atomic<int> serial{0};
+      portFile_ = "/tmp/lantervo-tls-relay-" + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(GetTickCount()) + "-" + std::to_string(++serial) + ".port";
+      portFiles_.push_back(portFile_);
+      command = std::string(program) + " " + TestCertificateName(certificate) + " " +
+                std::to_string(backendPort) + " " + portFile_;
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        continue;
       }
-      if (port_ == 0) Sleep(50);
+      if (process.hThread) CloseHandle(process.hThread);
+      if (process.hProcess) CloseHandle(process.hProcess);
+      const std::string file = WindowsPathOf(portFile_);
+      // A loaded machine may take a while to start a process under wine; the wait only ends
+      // early.
+      for (int i = 0; i < 400 && port_ == 0; ++i) {
+        if (FILE* in = std::fopen(file.c_str(), "r")) {
+          unsigned port = 0;
+          if (std::fscanf(in, "%u", &port) == 1) port_ = static_cast<std::uint16_t>(port);
+          std::fclose(in);
+        }
+        if (port_ == 0) Sleep(50);
+      }
+      if (port_ == 0) std::remove(file.c_str());
     }
-    if (port_ == 0) {
-      std::remove(file.c_str());
-      throw std::runtime_error("TLS test server: no port from " + command);
-    }
+    if (port_ == 0) throw std::runtime_error("TLS test server: no port from " + command);
   }
   ~Impl() {
-    std::remove(WindowsPathOf(portFile_).c_str());
+    // A relay that started late wrote its file after it was given up: removing it ends that one.
+    for (const std::string& file : portFiles_) std::remove(WindowsPathOf(file).c_str());
     std::remove(WindowsPathOf(portFile_ + ".handshakes").c_str());
   }
   std::uint16_t Port() const { return port_; }
@@ -84,6 +90,7 @@ class TlsTestServer::Impl {
 
  private:
   std::string portFile_;
+  std::vector<std::string> portFiles_;  // of every start, the last one's included
   std::uint16_t port_ = 0;
 };
 
