@@ -94,7 +94,7 @@ void BM_CheckRun(benchmark::State& state) {
 }
 BENCHMARK(BM_CheckRun)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0)->Repetitions(3);
 
-// Checks at once: a run over the 1,000 servers with 1 and with 8 lanes, the spec's two pauses per
+// Checks at once: a run over the 1,000 servers with 1 and with 8 lanes, the run's two pauses per
 // server taking a twentieth of their time (20 ms a server), so that a one-lane run takes 20 s
 // rather than 400 s and the lanes' overlap is what is measured.
 void BM_CheckRunLanes(benchmark::State& state) {

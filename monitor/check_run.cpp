@@ -127,8 +127,8 @@ class Run {
     Completed(allFine);
   }
 
-  // The one-lane steps c to k for a lane's row, with the row's fields as the run began; false
-  // when the server failed.
+  // A lane's check of its row, step for step as the one-lane loop checks the current row, with
+  // the row's fields as the run began; false when the server failed.
   bool CheckInLane(const LaneRow& row, const ProbeGet& get, std::atomic<int>& errors) {
     host_.PostRowAt(row.index, {"CHECK", TranslateText("Checking..."), std::nullopt});
     host_.SetStatusText(FormatText(TranslateText("Processing %s..."), {row.name}));
@@ -201,15 +201,24 @@ class Run {
 
   void ProbeInLane(const ProbeGet& get, const std::string& url, std::string& body,
                    std::string& errorText, std::uint32_t& start, std::uint32_t& end) {
+    TimedGet(
+        get, [&url]() -> const std::string& { return url; }, body, errorText, start, end);
+  }
+
+  // One timed GET, the address taken once the clock runs; a failure leaves its text.
+  template <class Address>
+  void TimedGet(const ProbeGet& get, const Address& address, std::string& body,
+                std::string& errorText, std::uint32_t& start, std::uint32_t& end) {
     try {
       start = clock_.TickCount();
-      body = get(url);
+      body = get(address());
       end = clock_.TickCount();
     } catch (const std::exception& e) {
       errorText = e.what();
     } catch (...) {
       errorText.clear();
     }
+    // A probe cut short by Quit says nothing about the server.
     StopPoint();
   }
 
@@ -333,18 +342,11 @@ class Run {
   // One GET of the server; its load time is that of the last one. The first reads the URL
   // once the clock runs.
   void Probe(std::string& url, std::string& body, std::string& errorText) {
-    try {
-      startTick_ = clock_.TickCount();
+    const auto address = [&]() -> const std::string& {
       if (url.empty()) url = host_.GetText("Url");
-      body = get_(url);
-      endTick_ = clock_.TickCount();
-    } catch (const std::exception& e) {
-      errorText = e.what();
-    } catch (...) {
-      errorText.clear();
-    }
-    // A probe cut short by Quit says nothing about the server.
-    StopPoint();
+      return url;
+    };
+    TimedGet(get_, address, body, errorText, startTick_, endTick_);
   }
 
   // Whether a probe's answer passes the row's checks (read only when a retry may follow).

@@ -54,8 +54,7 @@ std::vector<platform::IpAddress> AddressesOfHost(const std::string& host,
     return {AddressOfHost(host, resolver)};
   } catch (const platform::SocketError& e) {
     // Only a name can have IPv6 addresses to fall back on; a literal cannot.
-    const bool name = !(host.size() >= 2 && host.front() == '[') && !platform::ParseIpAddress(host);
-    if (!name || (e.Code() != 11001 && e.Code() != 11004)) throw;
+    if (IsIpHost(host) || (e.Code() != 11001 && e.Code() != 11004)) throw;
     try {
       return resolver.ResolveIPv6(host);
     } catch (const platform::SocketError&) {

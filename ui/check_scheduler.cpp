@@ -47,6 +47,12 @@ void MainFormRunHost::EndRunUi() {
   });
 }
 
+void MainFormRunHost::RowPosted() {
+  form_.HistoryRowPosted();
+  form_.MetricsRowPosted();
+  form_.ChangeRowPosted();
+}
+
 void MainFormRunHost::AddLog(const std::string& message, const std::string& level) {
   OnUi([&] { form_.AddLog(message, level); });
 }
@@ -89,9 +95,7 @@ void MainFormRunHost::BeginEdit() {
 void MainFormRunHost::PostRow() {
   OnUi([&] {
     form_.setServer.PostRow();
-    form_.HistoryRowPosted();
-    form_.MetricsRowPosted();
-    form_.ChangeRowPosted();
+    RowPosted();
   });
 }
 
@@ -125,9 +129,7 @@ void MainFormRunHost::PostRowAt(int index, const RowWrite& write) {
     table.SetText("Result", write.result);
     if (write.loadTime) table.SetInt("LoadTime", *write.loadTime);
     table.PostRow();
-    form_.HistoryRowPosted();
-    form_.MetricsRowPosted();
-    form_.ChangeRowPosted();
+    RowPosted();
   });
 }
 

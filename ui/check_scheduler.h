@@ -43,6 +43,8 @@ class MainFormRunHost : public RunHost {
 
  private:
   void OnUi(const std::function<void()>& operation);
+  // What follows every posted row: its check goes to the history, the metrics and the changes.
+  void RowPosted();
   TMainForm& form_;
 };
 

@@ -133,7 +133,8 @@ TEST(HostAddress, ANameWithoutIpv4IsTriedOverItsIpv6AddressesInOrder) {
   EXPECT_EQ(resolver.IPv6Lookups("six.test"), 1);
   EXPECT_EQ(server.Requests().size(), 1u);
 
-  // A name with an IPv4 address that fails is not tried again over IPv6: the spec's outcome.
+  // A name with an IPv4 address that fails is not tried again over IPv6: the outcome stays the
+  // one an IPv4-only client gives.
   EXPECT_EQ(GetFailure(client, "http://both.test:" + port + "/"),
             "Socket Error # 10061\r\nConnection refused.");
   EXPECT_EQ(resolver.IPv6Lookups("both.test"), 0);
