@@ -1,10 +1,17 @@
 #include "core/list_preload.h"
 
+#include <chrono>
 #include <utility>
+
+#include "platform/file_map.h"
 
 namespace lantervo {
 
 ListPreload::ListPreload(std::string fileName) : fileName_(std::move(fileName)) {
+  {
+    platform::FileMapping mapping;  // maps no page: the size alone
+    if (platform::MapWholeFile(fileName_, mapping).ok) fileBytes_ = mapping.Size();
+  }
   read_ = std::async(std::launch::async, [file = fileName_] {
     ServerTable table;
     table.FileName = file;
@@ -15,6 +22,10 @@ ListPreload::ListPreload(std::string fileName) : fileName_(std::move(fileName)) 
 
 ListPreload::~ListPreload() {
   if (read_.valid()) read_.wait();
+}
+
+bool ListPreload::Ready() const {
+  return !read_.valid() || read_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
 }
 
 void ListPreload::OpenInto(ServerTable& table) {

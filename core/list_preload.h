@@ -3,6 +3,7 @@
 // takes the table that read opened (or meets the error it met) instead of reading the file on
 // the UI thread. A cold start at 10,000 rows spends as long reading the list as the toolkit
 // spends starting up; side by side, the two take the time of one.
+#include <cstdint>
 #include <future>
 #include <string>
 
@@ -20,12 +21,17 @@ class ListPreload {
   ListPreload& operator=(const ListPreload&) = delete;
 
   const std::string& FileName() const { return fileName_; }
+  // Whether the read has ended (OpenInto then does not wait).
+  bool Ready() const;
+  // The file's size when the read began; 0 for a file that could not be opened.
+  std::uint64_t FileBytes() const { return fileBytes_; }
   // Opens `table` as its OpenList would have; throws what OpenList would have thrown. Waits for
   // the read. Only once: a second call, or one for another file, reads the file anew.
   void OpenInto(ServerTable& table);
 
  private:
   std::string fileName_;
+  std::uint64_t fileBytes_ = 0;
   std::future<ServerTable> read_;
 };
 

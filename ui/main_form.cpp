@@ -61,6 +61,7 @@ TMainForm::~TMainForm() {
   GetDesktop()->SetPowerHandler({});
   // A run still going must end before the table and the widgets it reaches go away.
   IsClosing = true;
+  StopListWait();
   if (timerCheck) timerCheck->SetEnabled(false);
   if (check_) check_->WaitFor();
   check_.reset();

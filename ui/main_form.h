@@ -156,6 +156,8 @@ class TMainForm : public TForm {
   // Start-up and shutdown (startup.cpp).
   void FormCreate(Component& sender);
   void Startup();
+  // The list and what needs it: the history, the metrics, the update check.
+  void OpenServerList();
   // Says once in the log why the list lives outside the program's folder.
   void LogDataFolderNote();
   // Start-up met a configuration it could neither read nor write: the program ends at once.
@@ -271,6 +273,7 @@ class TMainForm : public TForm {
   void SetActiveOfCurrentRow(bool active);
   // Delete, Edit, Deactivate and Activate: the actions that need a row.
   void SetRowActionsEnabled(bool enabled);
+  void StopListWait();
   TAction& NewAction(const std::string& name, const std::string& caption, ShortCut shortCut);
 
   MainFormContext context_;
@@ -280,6 +283,7 @@ class TMainForm : public TForm {
   std::unique_ptr<TLTVCheck> check_;
   std::unique_ptr<EventLog> ownedLog_;
   bool startupFailed_ = false;
+  Desktop::TimerId listWait_ = 0;  // start-up waits on the loop for a long list's read
   std::unique_ptr<TextFit> textFit_;
   std::unique_ptr<history::HistoryRecorder> history_;
   std::unique_ptr<history::RunRecord> historyRun_;     // the run in progress

@@ -19,6 +19,9 @@ namespace lantervo {
 namespace {
 constexpr std::uint32_t kHotKeyModifiers = kModControl | kModAlt;
 constexpr std::uint32_t kHotKeyW = 0x57;
+// A list file this long takes longer to read than the windows take to build (some 5,000 rows).
+constexpr std::uint64_t kListReadOnLoopFrom = 1 << 20;
+constexpr std::uint32_t kListWaitInterval = 10;
 
 // An unreadable list is about to be replaced; its bytes stay beside it so that nothing the user
 // entered is lost for good. Throws when the copy cannot be kept: the list is then left alone.
@@ -101,7 +104,6 @@ void TMainForm::Startup() {
   LogDataFolderNote();
   timerCheck->SetInterval(TimerIntervalFromSeconds(config.CheckInterval));
   IsClosing = false;
-  timerCheck->SetEnabled(true);
   if (config.HotkeyEnabled) {
     HotkeyAtom = desktop.AddGlobalAtom("HotkeyShow");
     // Taken elsewhere: the combination then simply does nothing here.
@@ -113,6 +115,33 @@ void TMainForm::Startup() {
       context_.executableFolder + platform::PathSeparator() + ServerTable::kListFileName;
   // Copies a save that was killed half-way left behind; the list itself is whole either way.
   platform::RemoveStaleTemporaries(setServer.FileName);
+  const ListPreload* preload = context_.listPreload.get();
+  if (preload && preload->FileName() == setServer.FileName &&
+      preload->FileBytes() >= kListReadOnLoopFrom) {
+    // A long list does not hold the window back: it is shown, and the rows (with the checks,
+    // the history and the rest of start-up) follow when the read is done.
+    SetRowActionsEnabled(false);
+    listWait_ = desktop.StartTimer(kListWaitInterval, [this] {
+      if (!context_.listPreload->Ready()) return;
+      StopListWait();
+      if (IsClosing) return;
+      timerCheck->SetEnabled(true);
+      OpenServerList();
+    });
+    return;
+  }
+  timerCheck->SetEnabled(true);
+  OpenServerList();
+}
+
+void TMainForm::StopListWait() {
+  if (listWait_ == 0) return;
+  context_.desktop.StopTimer(listWait_);
+  listWait_ = 0;
+}
+
+void TMainForm::OpenServerList() {
+  Desktop& desktop = context_.desktop;
   try {
     if (context_.listPreload)
       context_.listPreload->OpenInto(setServer);
@@ -135,7 +164,7 @@ void TMainForm::Startup() {
     setServer.SetBool("Active", true);
     setServer.PostRow();
   }
-  if (setServer.RowCount() == 0) SetRowActionsEnabled(false);
+  UpdateRowActions();
 
   // Every start shows every row as not yet checked, the cursor left on the last row as a walk
   // over the rows leaves it.
@@ -170,6 +199,7 @@ void TMainForm::LogDataFolderNote() {
 }
 
 void TMainForm::actionQuitExecute(Component&) {
+  StopListWait();
   StopChecks();
   // The last run is written before the program goes; upkeep still pending waits for next time.
   StopHistory();

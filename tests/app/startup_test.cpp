@@ -4,6 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "platform/paths.h"
 #include "tests/app/program_fixture.h"
 #include "ui/server_form.h"
@@ -217,6 +220,46 @@ TEST_F(ProgramTest, AnUnreadableListReadAheadIsRecoveredAsOneReadOnStartUp) {
   EXPECT_EQ(FileText("LTV.log"),
             LogLine("SYSTEM", "Dataset does not exist. File recreated: Mismatch in datapacket."));
   EXPECT_EQ(Rows().size(), 1u);
+}
+
+// A long list does not hold the window back: start-up ends without it, and the rows, the check
+// timer and the row commands come from the loop once the read is done. Quit before then leaves
+// the file as it was.
+TEST_F(ProgramTest, ALongListReadAheadFollowsTheWindowAndQuitBeforeItKeepsTheFile) {
+  PutConfig();
+  std::vector<Row> rows;
+  for (int i = 0; i < 6000; ++i)
+    rows.push_back({"server " + std::to_string(10000 + i),
+                    "http://127.0.0.1:9/" + std::string(120, 'p') + std::to_string(i), "OK",
+                    "Loaded", 12, i % 2 == 0});
+  WriteList(rows);
+  const std::string written = FileText("LTV.xml");
+  ASSERT_GE(written.size(), 1u << 20);
+  readAhead = true;
+
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  Quit();
+  EXPECT_EQ(FileText("LTV.xml"), written);
+  EXPECT_THAT(dropped, IsEmpty());
+
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  EXPECT_FALSE(main().setServer.IsOpen());
+  EXPECT_FALSE(main().timerCheck->Enabled());
+  EXPECT_FALSE(main().actionServerEdit->Enabled());
+  for (int waited = 0; !main().setServer.IsOpen() && waited < 20000; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    desktop->Advance(10);
+  }
+  ASSERT_TRUE(main().setServer.IsOpen());
+  const std::vector<Row> shown = Rows();
+  ASSERT_EQ(shown.size(), rows.size());
+  EXPECT_EQ(shown.front(), (Row{rows.front().name, rows.front().url, "", "Waiting...", -1, true}));
+  EXPECT_TRUE(main().timerCheck->Enabled());
+  EXPECT_TRUE(main().actionServerEdit->Enabled());
+  EXPECT_THAT(desktop->MessageBoxes(), IsEmpty());
+  EXPECT_THAT(dropped, IsEmpty());
+  Quit();
+  EXPECT_EQ(SavedRows().size(), rows.size());
 }
 
 TEST_F(ProgramTest, AMissingListReadAheadIsCreatedAsOnAFirstStart) {
