@@ -215,13 +215,13 @@ class WindowWatch {
 // Exec of `program` until the X server has mapped a top-level window of it; the process is then
 // told to end (SIGTERM) and waited for. False when it ended before.
 bool TimeToMappedWindow(WindowWatch& watch, const std::string& program, const std::string& config,
-                        double& seconds) {
+                        double& seconds, const char* argument = nullptr) {
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
     if (!config.empty()) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    execl(program.c_str(), program.c_str(), argument, static_cast<char*>(nullptr));
     _exit(127);
   }
   const bool shown = watch.WaitShown(child);
@@ -250,6 +250,34 @@ void BM_ProcessBareQtWindow(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ProcessBareQtWindow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+
+// The floor under any window with text: the bare window with one line in the main window's face,
+// each start paired with a bare one just before it.
+void BM_ProcessQtWindowWithText(benchmark::State& state) {
+  WindowWatch watch;
+  if (!watch.Usable()) {
+    state.SkipWithError("needs an X display (DISPLAY)");
+    return;
+  }
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    double bare = 0;
+    double seconds = 0;
+    if (!TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, bare) ||
+        !TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, seconds, "--text")) {
+      state.SkipWithError("the bare window ended before it was shown");
+      return;
+    }
+    state.SetIterationTime(seconds);
+    ratios.push_back(seconds / bare);
+  }
+  std::sort(ratios.begin(), ratios.end());
+  state.counters["x_bare"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(BM_ProcessQtWindowWithText)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(10);
 
 // The program as a process with `folder`'s configuration and list (and `history` beside it when
 // given, as a hard link), from exec until the X server has mapped its main window.
@@ -419,6 +447,11 @@ int main(int argc, char** argv) {
   std::printf("\n");
   const double bare = reporter.Time("BM_ProcessBareQtWindow/iterations:10/manual_time");
   if (bare > 0) std::printf("bare Qt window, exec to shown window: %7.1f ms\n", bare);
+  const double text =
+      reporter.Counter("BM_ProcessQtWindowWithText/iterations:10/manual_time", "x_bare");
+  if (text > 0)
+    std::printf("bare Qt window with one line of text / bare Qt window started just before: %5.2fx\n",
+                text);
   for (const int servers : {100, 10000, 40000}) {
     const std::string arg = "/" + std::to_string(servers);
     const double startup =
