@@ -2,10 +2,14 @@
 // single-instance test and hot keys.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
@@ -13,11 +17,13 @@
 #include <QTimer>
 #include <QWindow>
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "frontends/qt/form_window.h"
 #include "frontends/qt/qt_convert.h"
 #include "frontends/qt/qt_desktop.h"
+#include "frontends/qt/single_instance.h"
 #include "frontends/qt/tray_binding.h"
 #include "toolkit/form.h"
 #include "toolkit/images.h"
@@ -352,6 +358,32 @@ TEST(QtDesktopTest, AtomsAreSharedByNameAndHotKeysBelongToTheirWindow) {
   EXPECT_FALSE(desktop.PressHotKey(kModControl | kModAlt, 'W'));
   EXPECT_TRUE(received.empty());
   EXPECT_FALSE(desktop.UnregisterHotKey(window, atom));
+}
+
+// An instance that died leaves its socket file behind: the next start takes the name over, and
+// one that ends cleanly leaves nothing. A knock reaches the claim's loop.
+TEST(QtDesktopTest, AnInstancesSocketLeftBehindIsTakenOverAndAKnockArrives) {
+  const QString name = QStringLiteral("LantervoTestClass-") + QString::number(getpid());
+  const std::string path = QDir::tempPath().toStdString() + '/' + name.toStdString();
+  {
+    const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::bind(dead, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(dead);  // no unlink: as a killed process leaves it
+  }
+  EXPECT_FALSE(InstanceRunning(name));
+  int knocks = 0;
+  InstanceClaim claim;
+  ASSERT_TRUE(claim.Claim(name, [&] { ++knocks; }));
+  EXPECT_TRUE(InstanceRunning(name));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return knocks == 1; }, 5000));
+  InstanceClaim second;
+  EXPECT_FALSE(second.Claim(name)) << "a running instance keeps its name";
+  claim.Release();
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(path)));
+  EXPECT_FALSE(InstanceRunning(name));
 }
 
 }  // namespace
