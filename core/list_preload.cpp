@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/file_map.h"
+#include "platform/thread_priority.h"
 
 namespace lantervo {
 
@@ -12,7 +13,8 @@ ListPreload::ListPreload(std::string fileName) : fileName_(std::move(fileName)) 
     platform::FileMapping mapping;  // maps no page: the size alone
     if (platform::MapWholeFile(fileName_, mapping).ok) fileBytes_ = mapping.Size();
   }
-  read_ = std::async(std::launch::async, [file = fileName_] {
+  read_ = std::async(std::launch::async, [file = fileName_, background = Long()] {
+    if (background) platform::RunThisThreadInBackground();
     ServerTable table;
     table.FileName = file;
     table.OpenList();

@@ -23,8 +23,10 @@ class ListPreload {
   const std::string& FileName() const { return fileName_; }
   // Whether the read has ended (OpenInto then does not wait).
   bool Ready() const;
-  // The file's size when the read began; 0 for a file that could not be opened.
-  std::uint64_t FileBytes() const { return fileBytes_; }
+  // A list this long (from 1 MiB, some 5,000 rows) takes longer to read than the windows take
+  // to build: it is read below their priority, and start-up does not wait for it.
+  bool Long() const { return fileBytes_ >= kLongFrom; }
+  static constexpr std::uint64_t kLongFrom = 1 << 20;
   // Opens `table` as its OpenList would have; throws what OpenList would have thrown. Waits for
   // the read. Only once: a second call, or one for another file, reads the file anew.
   void OpenInto(ServerTable& table);

@@ -19,8 +19,6 @@ namespace lantervo {
 namespace {
 constexpr std::uint32_t kHotKeyModifiers = kModControl | kModAlt;
 constexpr std::uint32_t kHotKeyW = 0x57;
-// A list file this long takes longer to read than the windows take to build (some 5,000 rows).
-constexpr std::uint64_t kListReadOnLoopFrom = 1 << 20;
 constexpr std::uint32_t kListWaitInterval = 10;
 
 // An unreadable list is about to be replaced; its bytes stay beside it so that nothing the user
@@ -116,8 +114,7 @@ void TMainForm::Startup() {
   // Copies a save that was killed half-way left behind; the list itself is whole either way.
   platform::RemoveStaleTemporaries(setServer.FileName);
   const ListPreload* preload = context_.listPreload.get();
-  if (preload && preload->FileName() == setServer.FileName &&
-      preload->FileBytes() >= kListReadOnLoopFrom) {
+  if (preload && preload->FileName() == setServer.FileName && preload->Long()) {
     // A long list does not hold the window back: it is shown, and the rows (with the checks,
     // the history and the rest of start-up) follow when the read is done.
     SetRowActionsEnabled(false);

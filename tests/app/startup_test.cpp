@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/list_preload.h"
 #include "platform/paths.h"
 #include "tests/app/program_fixture.h"
 #include "ui/server_form.h"
@@ -234,7 +235,7 @@ TEST_F(ProgramTest, ALongListReadAheadFollowsTheWindowAndQuitBeforeItKeepsTheFil
                     "Loaded", 12, i % 2 == 0});
   WriteList(rows);
   const std::string written = FileText("LTV.xml");
-  ASSERT_GE(written.size(), 1u << 20);
+  ASSERT_GE(written.size(), ListPreload::kLongFrom);
   readAhead = true;
 
   ASSERT_EQ(Start(), Program::StartResult::Running);
