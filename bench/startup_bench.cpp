@@ -450,8 +450,9 @@ int main(int argc, char** argv) {
   const double text =
       reporter.Counter("BM_ProcessQtWindowWithText/iterations:10/manual_time", "x_bare");
   if (text > 0)
-    std::printf("bare Qt window with one line of text / bare Qt window started just before: %5.2fx\n",
-                text);
+    std::printf(
+        "bare Qt window with one line of text / bare Qt window started just before: %5.2fx\n",
+        text);
   for (const int servers : {100, 10000, 40000}) {
     const std::string arg = "/" + std::to_string(servers);
     const double startup =

@@ -9,8 +9,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
