@@ -1,4 +1,6 @@
 // Lantervo on a Linux desktop: the Qt desktop, the registry store, then the program.
+#include <dlfcn.h>
+
 #include <QApplication>
 #include <QIcon>
 #include <QtGlobal>
@@ -6,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/program.h"
@@ -62,6 +65,13 @@ int main(int argc, char* argv[]) {
   std::shared_ptr<lantervo::ListPreload> listPreload =
       lantervo::StartListPreload(*registry, dataFolder.folder);
 
+  // The font configuration (its XML files and caches) is read while Qt connects to the display:
+  // the first text the windows lay out then finds it ready. fontconfig is asked by name, as
+  // Qt's own libraries loaded it; a build without it skips the step.
+  std::thread fontConfiguration([] {
+    if (auto init = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "FcInit"))) init();
+  });
+
   std::vector<HeldMessage> messages;
   heldBack = &messages;
   const QtMessageHandler qtHandler = qInstallMessageHandler(StartMessages);
@@ -76,6 +86,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/art/app_icon.png")));
   // The program lives in the notification area: a hidden main window does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  fontConfiguration.join();
 
   lantervo::qt::QtDesktop desktop;
   desktop.WatchSessionEnd();
