@@ -212,6 +212,13 @@ class WindowWatch {
   xcb_atom_t pid_ = 0;
 };
 
+// One connection to the X server for the whole run: a new one for each benchmark was now and
+// then refused while the server still dealt with the windows of the last.
+WindowWatch& Watch() {
+  static WindowWatch watch;
+  return watch;
+}
+
 // Exec of `program` until the X server has mapped a top-level window of it; the process is then
 // told to end (SIGTERM) and waited for. False when it ended before.
 bool TimeToMappedWindow(WindowWatch& watch, const std::string& program, const std::string& config,
@@ -235,7 +242,7 @@ bool TimeToMappedWindow(WindowWatch& watch, const std::string& program, const st
 
 // The peer: a bare Qt window as a process, from exec until the X server has mapped it.
 void BM_ProcessBareQtWindow(benchmark::State& state) {
-  WindowWatch watch;
+  WindowWatch& watch = Watch();
   if (!watch.Usable()) {
     state.SkipWithError("needs an X display (DISPLAY)");
     return;
@@ -254,7 +261,7 @@ BENCHMARK(BM_ProcessBareQtWindow)->Unit(benchmark::kMillisecond)->UseManualTime(
 // The floor under any window with text: the bare window with one line in the main window's face,
 // each start paired with a bare one just before it.
 void BM_ProcessQtWindowWithText(benchmark::State& state) {
-  WindowWatch watch;
+  WindowWatch& watch = Watch();
   if (!watch.Usable()) {
     state.SkipWithError("needs an X display (DISPLAY)");
     return;
@@ -282,7 +289,7 @@ BENCHMARK(BM_ProcessQtWindowWithText)
 // The program as a process with `folder`'s configuration and list (and `history` beside it when
 // given, as a hard link), from exec until the X server has mapped its main window.
 void ProcessStartup(benchmark::State& state, ProgramFolder& folder, const std::string& history) {
-  WindowWatch watch;
+  WindowWatch& watch = Watch();
   if (!watch.Usable()) {
     state.SkipWithError("needs an X display (DISPLAY)");
     return;
