@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/program.h"
@@ -97,6 +99,14 @@ class ProgramTest : public ::testing::Test {
   }
 
   TMainForm& main() { return *program->MainForm(); }
+
+  // Turns of the loop until a long list's read, on its own thread, has reached the window.
+  void WaitForTheList() {
+    for (int waited = 0; !main().setServer.IsOpen() && waited < 20000; waited += 10) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      desktop->Advance(10);
+    }
+  }
 
   // The user adds a server through the Add command and the server dialog.
   void AddThroughDialog(const std::string& name, const std::string& url) {

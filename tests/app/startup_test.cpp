@@ -4,9 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "core/list_preload.h"
 #include "platform/paths.h"
 #include "tests/app/program_fixture.h"
@@ -247,10 +244,7 @@ TEST_F(ProgramTest, ALongListReadAheadFollowsTheWindowAndQuitBeforeItKeepsTheFil
   EXPECT_FALSE(main().setServer.IsOpen());
   EXPECT_FALSE(main().timerCheck->Enabled());
   EXPECT_FALSE(main().actionServerEdit->Enabled());
-  for (int waited = 0; !main().setServer.IsOpen() && waited < 20000; waited += 10) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    desktop->Advance(10);
-  }
+  WaitForTheList();
   ASSERT_TRUE(main().setServer.IsOpen());
   const std::vector<Row> shown = Rows();
   ASSERT_EQ(shown.size(), rows.size());
@@ -261,6 +255,19 @@ TEST_F(ProgramTest, ALongListReadAheadFollowsTheWindowAndQuitBeforeItKeepsTheFil
   EXPECT_THAT(dropped, IsEmpty());
   Quit();
   EXPECT_EQ(SavedRows().size(), rows.size());
+}
+
+TEST_F(ProgramTest, ALongUnreadableListIsRecoveredOnceTheReadEnds) {
+  PutConfig();
+  const std::string broken =
+      "<?xml version=\"1.0\"?><DATAPACKET>" + std::string(ListPreload::kLongFrom, 'x');
+  ASSERT_TRUE(platform::WriteFileAtomically(dir.File("LTV.xml"), broken).ok);
+  readAhead = true;
+  ASSERT_EQ(Start(), Program::StartResult::Running);
+  WaitForTheList();
+  EXPECT_THAT(BoxTexts(), ElementsAre("Dataset does not exist. File recreated."));
+  EXPECT_EQ(FileText("LTV.xml.bak"), broken);
+  EXPECT_EQ(Rows().size(), 1u);
 }
 
 TEST_F(ProgramTest, AMissingListReadAheadIsCreatedAsOnAFirstStart) {
