@@ -57,6 +57,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     return it == times_.end() ? 0 : Median(it->second.cpu);
   }
 
+  // 0 for no values.
+  static double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+  }
+
  private:
   struct Samples {
     std::vector<double> real;
@@ -70,12 +78,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const std::size_t end = name.find('/', at + 1);
     name.erase(at, end == std::string::npos ? std::string::npos : end - at);
     return name;
-  }
-  static double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
   }
   static double Print(const std::string& label, double ours, double peer, const char* goal) {
     if (ours == 0 || peer == 0) return 0;

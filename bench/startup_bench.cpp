@@ -240,6 +240,27 @@ bool TimeToMappedWindow(WindowWatch& watch, const std::string& program, const st
   return shown;
 }
 
+// One start of `program` (with `argument`, when given), timed as the benchmark's iteration and
+// paired with a bare window started just before it, so that the ratio of the two sees the
+// machine as it was at that moment; the pairs' median ratio is the figure. False, the benchmark
+// skipped, when either ended before it was shown.
+bool PairedStart(benchmark::State& state, WindowWatch& watch, const std::string& program,
+                 const std::string& config, const char* argument, std::vector<double>& ratios) {
+  double bare = 0;
+  double seconds = 0;
+  if (!TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, bare)) {
+    state.SkipWithError("the bare window ended before it was shown");
+    return false;
+  }
+  if (!TimeToMappedWindow(watch, program, config, seconds, argument)) {
+    state.SkipWithError("the program ended before its window was shown");
+    return false;
+  }
+  state.SetIterationTime(seconds);
+  ratios.push_back(seconds / bare);
+  return true;
+}
+
 // The peer: a bare Qt window as a process, from exec until the X server has mapped it.
 void BM_ProcessBareQtWindow(benchmark::State& state) {
   WindowWatch& watch = Watch();
@@ -267,19 +288,9 @@ void BM_ProcessQtWindowWithText(benchmark::State& state) {
     return;
   }
   std::vector<double> ratios;
-  for (auto _ : state) {
-    double bare = 0;
-    double seconds = 0;
-    if (!TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, bare) ||
-        !TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, seconds, "--text")) {
-      state.SkipWithError("the bare window ended before it was shown");
-      return;
-    }
-    state.SetIterationTime(seconds);
-    ratios.push_back(seconds / bare);
-  }
-  std::sort(ratios.begin(), ratios.end());
-  state.counters["x_bare"] = ratios[ratios.size() / 2];
+  for (auto _ : state)
+    if (!PairedStart(state, watch, LANTERVO_BARE_WINDOW, {}, "--text", ratios)) return;
+  state.counters["x_bare"] = lantervo::bench::RatioReporter::Median(ratios);
 }
 BENCHMARK(BM_ProcessQtWindowWithText)
     ->Unit(benchmark::kMillisecond)
@@ -308,26 +319,12 @@ void ProcessStartup(benchmark::State& state, ProgramFolder& folder, const std::s
     return;
   }
   const QString name = lantervo::qt::InstanceName(lantervo::kMainWindowClass);
-  // Each start is paired with one of the bare window just before it, so that the ratio of the
-  // two sees the machine as it was at that moment; the pairs' median ratio is the figure.
   std::vector<double> ratios;
   for (auto _ : state) {
     while (lantervo::qt::InstanceRunning(name)) usleep(1000);  // the last one is gone
-    double bare = 0;
-    double seconds = 0;
-    if (!TimeToMappedWindow(watch, LANTERVO_BARE_WINDOW, {}, bare)) {
-      state.SkipWithError("the bare window ended before it was shown");
-      return;
-    }
-    if (!TimeToMappedWindow(watch, program, config, seconds)) {
-      state.SkipWithError("the program ended before its window was shown");
-      return;
-    }
-    state.SetIterationTime(seconds);
-    ratios.push_back(seconds / bare);
+    if (!PairedStart(state, watch, program, config, nullptr, ratios)) return;
   }
-  std::sort(ratios.begin(), ratios.end());
-  if (!ratios.empty()) state.counters["x_bare"] = ratios[ratios.size() / 2];
+  state.counters["x_bare"] = lantervo::bench::RatioReporter::Median(ratios);
 }
 
 // Start-up and the window's show are behind the mapped window; a long list's rows follow it.

@@ -156,7 +156,7 @@ class TMainForm : public TForm {
   // Start-up and shutdown (startup.cpp).
   void FormCreate(Component& sender);
   void Startup();
-  // The list and what needs it: the history, the metrics, the update check.
+  // The list and what needs it: the check timer, the history, the metrics, the update check.
   void OpenServerList();
   // Says once in the log why the list lives outside the program's folder.
   void LogDataFolderNote();

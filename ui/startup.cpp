@@ -121,13 +121,10 @@ void TMainForm::Startup() {
     listWait_ = desktop.StartTimer(kListWaitInterval, [this] {
       if (!context_.listPreload->Ready()) return;
       StopListWait();
-      if (IsClosing) return;
-      timerCheck->SetEnabled(true);
-      OpenServerList();
+      if (!IsClosing) OpenServerList();
     });
     return;
   }
-  timerCheck->SetEnabled(true);
   OpenServerList();
 }
 
@@ -139,6 +136,8 @@ void TMainForm::StopListWait() {
 
 void TMainForm::OpenServerList() {
   Desktop& desktop = context_.desktop;
+  // On before the list: a list that can be neither read nor recreated leaves the loop running.
+  timerCheck->SetEnabled(true);
   try {
     if (context_.listPreload)
       context_.listPreload->OpenInto(setServer);
